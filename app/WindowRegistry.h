@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <memory>
+
+class FormWindow;
+class TForm1;
+class TForm9;
+
+// Creates the program's windows once, in their fixed order, and keeps them until exit.
+// Each window reports its own start-up failures and building goes on; an error that escapes a
+// window's construction is left to the caller, which ends the program.
+class WindowRegistry {
+public:
+    WindowRegistry();
+    ~WindowRegistry();
+    WindowRegistry(const WindowRegistry&) = delete;
+    WindowRegistry& operator=(const WindowRegistry&) = delete;
+
+    void createAll();
+
+    // The windows that exist, in the order they were created.
+    QList<FormWindow*> creationOrder() const { return m_order; }
+
+    TForm1* form1() const { return m_form1.get(); }
+    TForm9* form9() const { return m_form9.get(); }
+
+private:
+    template <typename Window, typename... Args>
+    std::unique_ptr<Window> create(Args&&... args);
+
+    QList<FormWindow*> m_order;
+    std::unique_ptr<TForm1> m_form1;
+    std::unique_ptr<TForm9> m_form9;
+};

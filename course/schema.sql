@@ -1,0 +1,38 @@
+-- The course database. Every table is a plain rowid table without secondary indexes, so that a
+-- full scan returns rows in the same (rowid) order to every single-column query of a table.
+CREATE TABLE БДТест (
+    Код INTEGER PRIMARY KEY,
+    Вопрос TEXT,
+    Ответ1 TEXT,
+    Ответ2 TEXT,
+    Ответ3 TEXT,
+    Ответ4 TEXT,
+    Ответ5 TEXT,
+    ОтветПр INTEGER
+);
+CREATE TABLE Пользователи (
+    Код INTEGER PRIMARY KEY,
+    Логин TEXT,
+    Пароль TEXT,
+    Группа TEXT
+);
+-- Results keep their identity in the hidden rowid, so the results grid shows just these two.
+CREATE TABLE Тесты (
+    Пользователь TEXT,
+    Верно INTEGER
+);
+CREATE TABLE Лекции (
+    Код INTEGER PRIMARY KEY,
+    НазваниеЛекции TEXT,
+    АдресЛекции TEXT
+);
+CREATE TABLE Лабы (
+    Код INTEGER PRIMARY KEY,
+    НазваниеЛабы TEXT,
+    АдресЛабы TEXT
+);
+CREATE TABLE Видео (
+    Код INTEGER PRIMARY KEY,
+    НазваниеВидео TEXT,
+    АдресВидео TEXT
+);

@@ -1,0 +1,120 @@
+#include "Connection.h"
+
+#include "AppError.h"
+#include "UnicodeLike.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+
+namespace {
+
+QString storeText(const QSqlError& error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
+    return text.isEmpty() ? error.text() : text;
+}
+
+bool isAccessFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(32);
+    return head.startsWith(QByteArray("\x00\x01\x00\x00", 4)) &&
+           (head.contains("Standard Jet DB") || head.contains("Standard ACE DB"));
+}
+
+bool hasWriteBits(const QString& path)
+{
+    // The file's own mode bits: WriteUser would say yes to root for any file.
+    const auto permissions = QFile::permissions(path);
+    return permissions & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
+}
+
+AppError openError(const QString& path, const QString& reason)
+{
+    return AppError(QStringLiteral("Cannot open the database \"%1\": %2").arg(path, reason));
+}
+
+} // namespace
+
+Connection& Connection::shared()
+{
+    static Connection connection;
+    return connection;
+}
+
+void Connection::open()
+{
+    close();
+    const QString path = QDir::current().absoluteFilePath(kFileName);
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw openError(path, QStringLiteral("the file does not exist"));
+    if (!info.isFile())
+        throw openError(path, QStringLiteral("it is not a file"));
+    if (isAccessFile(path))
+        throw openError(path, QStringLiteral("it is a Microsoft Access database; this program "
+                                             "reads SQLite databases only"));
+
+    // A file without write permission is opened read-only, so that changes fail with a clear
+    // error instead of being written (root ignores the permission bits otherwise).
+    const QString mode = hasWriteBits(path) ? QStringLiteral("rw") : QStringLiteral("ro");
+    // A URI, so that a missing file is an error instead of a new empty database.
+    const QString encodedPath = QString::fromUtf8(
+        QUrl::fromLocalFile(path).toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority));
+    QSqlDatabase db = QSqlDatabase::contains(kName)
+                          ? QSqlDatabase::database(kName, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kName);
+    db.setDatabaseName(QStringLiteral("file:%1?mode=%2").arg(encodedPath, mode));
+    db.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs));
+    if (!db.open())
+        throw openError(path, storeText(db.lastError()));
+
+    // The like() function must be registered before any statement is active.
+    if (!UnicodeLike::install(db)) {
+        db.close();
+        throw openError(path, QStringLiteral("the text search function could not be installed"));
+    }
+    // SQLite opens any file lazily; reading the schema proves it is a database and not locked.
+    {
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
+            const QString reason = storeText(probe.lastError());
+            probe.finish();
+            probe = QSqlQuery();
+            db.close();
+            throw openError(path, reason);
+        }
+    }
+    m_path = path;
+}
+
+void Connection::ensureOpen()
+{
+    if (!isOpen())
+        open();
+}
+
+bool Connection::isOpen() const
+{
+    return !m_path.isEmpty() && QSqlDatabase::contains(kName) &&
+           QSqlDatabase::database(kName, false).isOpen();
+}
+
+void Connection::close()
+{
+    m_path.clear();
+    if (QSqlDatabase::contains(kName))
+        QSqlDatabase::database(kName, false).close();
+}
+
+QSqlDatabase Connection::database() const
+{
+    return QSqlDatabase::database(kName, false);
+}

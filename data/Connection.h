@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// The one shared connection to "db.mdb" in the current folder (ADOConnection1). It is opened
+// read-write and never creates the file. After a failed open, the next data set or statement
+// opens it again, resolving the file against the current folder at that moment.
+class Connection {
+public:
+    static inline const QString kFileName = QStringLiteral("db.mdb");
+    static inline const QString kName = QStringLiteral("ADOConnection1");
+
+    static Connection& shared();
+
+    // Throws AppError with a clear message when the file is missing, is not a database the
+    // program can read, or is locked past the busy timeout.
+    void open();
+    void ensureOpen();
+    bool isOpen() const;
+    void close();
+
+    QSqlDatabase database() const;
+    // The absolute path of the open database file (empty while closed).
+    QString filePath() const { return m_path; }
+
+    // How long a statement waits for another program that holds the file.
+    void setBusyTimeoutMs(int ms) { m_busyTimeoutMs = ms; }
+    int busyTimeoutMs() const { return m_busyTimeoutMs; }
+
+private:
+    Connection() = default;
+
+    QString m_path;
+    int m_busyTimeoutMs = 5000;
+};

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+// A data set over the shared connection, built with the program's one statement sequence:
+// close, clear the text and the parameters, add lines, bind named parameters, then open (rows)
+// or execute (changes). Statement texts are fixed; every value is a bound parameter.
+//
+// An opened result is static: it keeps its rows until it is closed. By default all rows are
+// fetched on open; an incremental data set fetches on demand (for large grids).
+class Query {
+public:
+    explicit Query(QString name = {});
+    ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    QString name() const { return m_name; }
+
+    void close();
+    void clearSql();
+    void clearParams();
+    void addLine(const QString& line);
+    // Close, clear both, then add the lines.
+    void setStatement(const QStringList& lines);
+    QStringList lines() const { return m_lines; }
+    QString sqlText() const { return m_lines.join(QLatin1Char('\n')); }
+    // Parameter names as written after the colon, in order of first use.
+    QStringList parameterNames() const;
+
+    // Binds a parameter by its name without the colon. Text is bound as text (an empty text
+    // stays empty, never null); the score as an integer. Throws for an unknown name.
+    void bind(const QString& name, const QVariant& value);
+    QVariantMap boundValues() const { return m_params; }
+
+    void open();
+    // Runs a changing statement; returns the number of rows it changed.
+    int execSql();
+    // Close and open again with the same text and parameters.
+    void reopen();
+    bool isOpen() const { return m_open; }
+
+    void setIncremental(bool incremental) { m_incremental = incremental; }
+    bool isIncremental() const { return m_incremental; }
+    // Incremental data sets: fetch up to count more rows; false once all are fetched.
+    bool fetchMore(int count);
+    bool canFetchMore() const;
+    int fetchedCount() const { return static_cast<int>(m_rows.size()); }
+
+    // Rows of an open result. rowCount() fetches the rest of an incremental result.
+    int rowCount();
+    int columnCount() const { return static_cast<int>(m_columns.size()); }
+    QStringList columnNames() const { return m_columns; }
+    int columnIndex(const QString& column) const;
+    // A value as text; null is the empty text.
+    QString text(int row, int column) const;
+    QString text(int row, const QString& column) const;
+    // The raw value, null kept (grids and edits).
+    QVariant value(int row, int column) const;
+
+    // Runs the current statement once more on its own cursor (used by views that page through
+    // a large result themselves).
+    QSqlQuery prepareBound() const;
+
+private:
+    void requireOpen() const;
+    void fetchRow();
+
+    QString m_name;
+    QStringList m_lines;
+    QVariantMap m_params;
+    bool m_open = false;
+    bool m_incremental = false;
+    bool m_atEnd = true;
+    std::unique_ptr<QSqlQuery> m_cursor;
+    QStringList m_columns;
+    QList<QVariantList> m_rows;
+};
+
+// Text of a stored value as every data set reads it: null is the empty text.
+QString storedText(const QVariant& value);

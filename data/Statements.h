@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Every statement text of the program, exactly as the program runs it (lines joined with a line
+// break; trailing blanks are part of the text). Values are only ever bound to the named
+// parameters :a, :a1, :a2, :a3.
+namespace Statements {
+
+// Single-column statements of the question bank, in list order: question, answers A..E, right answer.
+inline const QStringList questionColumns = {
+    QStringLiteral("select Вопрос from БДТест"),  QStringLiteral("select Ответ1 from БДТест"),
+    QStringLiteral("select Ответ2 from БДТест"),  QStringLiteral("select Ответ3 from БДТест"),
+    QStringLiteral("select Ответ4 from БДТест"),  QStringLiteral("select Ответ5 from БДТест"),
+    QStringLiteral("select ОтветПр from БДТест"),
+};
+inline const QStringList selectLogins = {QStringLiteral("select Логин from Пользователи")};
+inline const QStringList selectPasswords = {QStringLiteral("select Пароль from Пользователи")};
+
+inline const QStringList insertTestResult = {QStringLiteral("Insert into Тесты(Пользователь,Верно)"),
+                                             QStringLiteral("values(:a1,:a2)")};
+inline const QStringList allResults = {QStringLiteral("select * from Тесты")};
+inline const QStringList resultsOfUser = {QStringLiteral("select * from Тесты"),
+                                          QStringLiteral("where Пользователь= :a")};
+
+inline const QStringList allQuestions = {QStringLiteral("select * from БДТест")};
+inline const QStringList findQuestions = {QStringLiteral("select * from БДТест"),
+                                          QStringLiteral("where Вопрос  Like :a ")};
+
+inline const QStringList allLectures = {QStringLiteral("select * from Лекции")};
+inline const QStringList allLabs = {QStringLiteral("select * from Лабы")};
+inline const QStringList allVideos = {QStringLiteral("select * from Видео")};
+inline const QStringList findLectures = {QStringLiteral("select * from Лекции"),
+                                         QStringLiteral("where НазваниеЛекции  Like :a ")};
+inline const QStringList findLabs = {QStringLiteral("select * from Лабы"),
+                                     QStringLiteral("where НазваниеЛабы Like :a ")};
+inline const QStringList findVideos = {QStringLiteral("select * from Видео"),
+                                       QStringLiteral("where НазваниеВидео Like :a ")};
+inline const QStringList addLecture = {QStringLiteral("Insert into Лекции(НазваниеЛекции,АдресЛекции)"),
+                                       QStringLiteral("values(:a1,:a2)")};
+inline const QStringList addLab = {QStringLiteral("Insert into Лабы(НазваниеЛабы,АдресЛабы)"),
+                                   QStringLiteral("values(:a1,:a2)")};
+inline const QStringList addVideo = {QStringLiteral("Insert into Видео(НазваниеВидео,АдресВидео)"),
+                                     QStringLiteral("values(:a1,:a2)")};
+inline const QStringList removeLecture = {QStringLiteral("delete from Лекции "),
+                                          QStringLiteral("where АдресЛекции=:a1")};
+inline const QStringList removeLab = {QStringLiteral("delete from Лабы "),
+                                      QStringLiteral("where АдресЛабы=:a1")};
+inline const QStringList removeVideo = {QStringLiteral("delete from Видео "),
+                                        QStringLiteral("where АдресВидео=:a1")};
+
+inline const QStringList addUser = {
+    QStringLiteral("insert into Пользователи(Логин, Пароль, Группа) values (:a1,:a2,:a3 )")};
+inline const QStringList removeUser = {QStringLiteral("delete from Пользователи "),
+                                       QStringLiteral("where Логин= :a1 and Пароль= :a2 ")};
+
+struct Entry {
+    QString name;
+    QStringList lines;
+};
+
+// The whole catalogue, for checks that every text runs against the schema.
+QList<Entry> catalogue();
+
+} // namespace Statements

@@ -1,0 +1,160 @@
+#include "Dialogs.h"
+
+#include "ErrorReport.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+DialogScript* g_script = nullptr;
+
+QWidget* dialogParent()
+{
+    return QApplication::activeWindow();
+}
+
+// "Description|*.a;*.b" (pairs separated by bars) becomes Qt's "Description (*.a *.b)" lines.
+QStringList qtFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        result << QStringLiteral("%1 (%2)").arg(parts[i].trimmed(), patterns.trimmed());
+    }
+    return result;
+}
+} // namespace
+
+namespace Dialogs {
+
+void message(const QString& text)
+{
+    if (g_script) {
+        g_script->record(Kind::Message, ErrorReport::applicationTitle(), text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, ErrorReport::applicationTitle(), text, QMessageBox::Ok,
+                    dialogParent());
+    box.exec();
+}
+
+void error(const QString& text)
+{
+    if (g_script) {
+        g_script->record(Kind::Error, ErrorReport::applicationTitle(), text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, ErrorReport::applicationTitle(), text, QMessageBox::Ok,
+                    dialogParent());
+    box.exec();
+}
+
+void fatal(const QString& title, const QString& text)
+{
+    if (g_script) {
+        g_script->record(Kind::Fatal, title, text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+bool confirm(const QString& title, const QString& text)
+{
+    if (g_script) {
+        g_script->record(Kind::Confirm, title, text);
+        return g_script->nextConfirm();
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    dialogParent());
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}
+
+QString input(const QString& caption, const QString& prompt, const QString& defaultText)
+{
+    if (g_script) {
+        g_script->record(Kind::Input, caption, prompt);
+        return g_script->nextInput().value_or(defaultText);
+    }
+    bool ok = false;
+    const QString text = QInputDialog::getText(dialogParent(), caption, prompt, QLineEdit::Normal,
+                                               defaultText, &ok);
+    return ok ? text : defaultText;
+}
+
+FileChoice openFile(const QString& filter, int filterIndex)
+{
+    if (g_script) {
+        g_script->record(Kind::OpenFile, QString(), filter);
+        return g_script->nextFile();
+    }
+    const QStringList filters = qtFilters(filter);
+    QFileDialog dialog(dialogParent());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    if (filterIndex >= 1 && filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[filterIndex - 1]);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return {true, dialog.selectedFiles().constFirst()};
+}
+
+} // namespace Dialogs
+
+DialogScript::DialogScript() : m_previous(g_script)
+{
+    g_script = this;
+}
+
+DialogScript::~DialogScript()
+{
+    g_script = m_previous;
+}
+
+DialogScript* DialogScript::active()
+{
+    return g_script;
+}
+
+QStringList DialogScript::texts() const
+{
+    QStringList result;
+    for (const auto& shown : m_shown)
+        result << shown.text;
+    return result;
+}
+
+QStringList DialogScript::texts(Dialogs::Kind kind) const
+{
+    QStringList result;
+    for (const auto& shown : m_shown)
+        if (shown.kind == kind)
+            result << shown.text;
+    return result;
+}
+
+void DialogScript::record(Dialogs::Kind kind, const QString& title, const QString& text)
+{
+    m_shown.append({kind, title, text});
+}
+
+bool DialogScript::nextConfirm()
+{
+    return m_confirms.isEmpty() ? true : m_confirms.dequeue();
+}
+
+std::optional<QString> DialogScript::nextInput()
+{
+    return m_inputs.isEmpty() ? std::nullopt : m_inputs.dequeue();
+}
+
+Dialogs::FileChoice DialogScript::nextFile()
+{
+    return m_files.isEmpty() ? Dialogs::FileChoice{} : m_files.dequeue();
+}

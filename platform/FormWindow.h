@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWidget>
+
+// A top-level window of the program: created once, hidden and shown, never destroyed.
+// Its on-show work (onShowing) runs only when the window goes from hidden to shown, before it
+// becomes visible; restoring a minimised window or showing a visible one runs nothing.
+class FormWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormWindow(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::Window);
+
+    void setVisible(bool visible) override;
+
+    // The modeless show used by every button that opens a window: a hidden window is shown,
+    // a visible one is only brought to the front.
+    void showModeless();
+
+    // Places the window so that its frame is centred on the screen it is on.
+    void centreOnScreen();
+
+signals:
+    void shownFromHidden();
+
+protected:
+    // Errors are reported by the default error box and the window is shown all the same.
+    virtual void onShowing() {}
+};

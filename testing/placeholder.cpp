@@ -1,0 +1,1 @@
+// Test-taking windows are added here.

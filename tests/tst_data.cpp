@@ -1,0 +1,367 @@
+// The data store: the connection and its faults, the statement sequence, the catalogue run
+// against the real schema, column caches, row order, and the Unicode-aware LIKE.
+
+#include "AppError.h"
+#include "ColumnCache.h"
+#include "Connection.h"
+#include "Query.h"
+#include "Statements.h"
+#include "TestCourse.h"
+#include "UnicodeLike.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+#include <sqlite3.h>
+
+namespace {
+
+QByteArray fileHash(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+QString errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const AppError& error) {
+        return error.message();
+    }
+    return {};
+}
+
+ColumnCache loadColumn(const QStringList& statement)
+{
+    Query query;
+    query.setStatement(statement);
+    query.open();
+    ColumnCache cache;
+    cache.appendColumn(query);
+    return cache;
+}
+
+} // namespace
+
+class DataTest : public QObject {
+    Q_OBJECT
+private slots:
+    void missingFileIsReportedAndNeverCreated();
+    void unreadableFilesGiveClearErrors_data();
+    void unreadableFilesGiveClearErrors();
+    void readOnlyFileRefusesChangesAndStaysUnchanged();
+    void lockedFileFailsAfterBusyTimeout();
+    void connectionReopensOnDemandAfterFailedOpen();
+    void everyCatalogueStatementRunsAgainstSchema();
+    void catalogueTextsAreExact();
+    void statementSequenceClearsAndBindsByName();
+    void awkwardValuesSurviveTheRoundTrip();
+    void columnCacheReadsNullAsEmptyAndChecksBounds();
+    void singleColumnStatementsKeepOneRowOrder();
+    void likeFoldsKazakhAndRussianLetters();
+    void likeWildcardsAndEscapes();
+};
+
+void DataTest::missingFileIsReportedAndNeverCreated()
+{
+    TestCourse course(TestCourse::Database::None);
+    const QString message = errorOf([] { Connection::shared().open(); });
+    QVERIFY2(message.contains(QStringLiteral("db.mdb")) && message.contains(QStringLiteral("does not exist")),
+             qPrintable(message));
+    QVERIFY(!QFile::exists(course.dbPath()));
+
+    // A data set opens the connection first and reports the same failure.
+    Query query;
+    query.setStatement(Statements::allResults);
+    QCOMPARE(errorOf([&] { query.open(); }), message);
+    QVERIFY(!query.isOpen());
+    QVERIFY(!QFile::exists(course.dbPath()));
+}
+
+void DataTest::unreadableFilesGiveClearErrors_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("expected");
+    QByteArray noise(4096, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((i * 7919 + 13) % 251);
+    QTest::newRow("random bytes") << noise << QStringLiteral("file is not a database");
+    QByteArray jet = QByteArray("\x00\x01\x00\x00", 4) + QByteArray("Standard Jet DB") + QByteArray(2048, '\0');
+    QTest::newRow("Access header") << jet << QStringLiteral("Microsoft Access");
+    QFile sample(TestCourse::testDataDir() + QStringLiteral("/access-jet4-cyrillic.mdb"));
+    if (sample.open(QIODevice::ReadOnly))
+        QTest::newRow("Access sample") << sample.readAll() << QStringLiteral("Microsoft Access");
+}
+
+void DataTest::unreadableFilesGiveClearErrors()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, expected);
+    TestCourse course(TestCourse::Database::None);
+    QFile file(course.dbPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    const QByteArray before = fileHash(course.dbPath());
+
+    const QString message = errorOf([] { Connection::shared().open(); });
+    QVERIFY2(message.contains(expected), qPrintable(message));
+    QVERIFY(!Connection::shared().isOpen());
+    Query query;
+    query.setStatement(Statements::insertTestResult);
+    query.bind(QStringLiteral("a1"), QStringLiteral("x"));
+    query.bind(QStringLiteral("a2"), 1);
+    QVERIFY(!errorOf([&] { query.execSql(); }).isEmpty());
+    QCOMPARE(fileHash(course.dbPath()), before);
+}
+
+void DataTest::readOnlyFileRefusesChangesAndStaysUnchanged()
+{
+    TestCourse course;
+    course.exec(QStringLiteral("insert into Тесты values('aigerim', 20)"));
+    QFile::setPermissions(course.dbPath(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    const QByteArray before = fileHash(course.dbPath());
+
+    Query results;
+    results.setStatement(Statements::allResults);
+    results.open();
+    QCOMPARE(results.rowCount(), 1);
+
+    Query insert;
+    insert.setStatement(Statements::insertTestResult);
+    insert.bind(QStringLiteral("a1"), QStringLiteral("nurlan"));
+    insert.bind(QStringLiteral("a2"), 5);
+    const QString message = errorOf([&] { insert.execSql(); });
+    QVERIFY2(message.contains(QStringLiteral("readonly")), qPrintable(message));
+    QCOMPARE(fileHash(course.dbPath()), before);
+    QFile::setPermissions(course.dbPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void DataTest::lockedFileFailsAfterBusyTimeout()
+{
+    TestCourse course;
+    Connection::shared().setBusyTimeoutMs(200);
+    Connection::shared().open();
+
+    sqlite3* other = nullptr;
+    QCOMPARE(sqlite3_open(course.dbPath().toUtf8().constData(), &other), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    Query insert;
+    insert.setStatement(Statements::insertTestResult);
+    insert.bind(QStringLiteral("a1"), QStringLiteral("nurlan"));
+    insert.bind(QStringLiteral("a2"), 5);
+    QElapsedTimer timer;
+    timer.start();
+    const QString message = errorOf([&] { insert.execSql(); });
+    QVERIFY2(message.contains(QStringLiteral("locked")), qPrintable(message));
+    QVERIFY(timer.elapsed() >= 150);
+
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    // Once the other program lets go, the same statement goes through.
+    QCOMPARE(insert.execSql(), 1);
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) from Тесты")), QStringLiteral("1"));
+    Connection::shared().setBusyTimeoutMs(5000);
+}
+
+void DataTest::connectionReopensOnDemandAfterFailedOpen()
+{
+    TestCourse course(TestCourse::Database::None);
+    QVERIFY(!errorOf([] { Connection::shared().open(); }).isEmpty());
+    {
+        TestCourse other;
+        QFile::copy(other.dbPath(), course.dir() + QStringLiteral("/db.mdb"));
+    }
+    QDir::setCurrent(course.dir());
+    Query query;
+    query.setStatement(Statements::selectLogins);
+    query.open();
+    QVERIFY(Connection::shared().isOpen());
+    QCOMPARE(Connection::shared().filePath(), course.dbPath());
+}
+
+void DataTest::everyCatalogueStatementRunsAgainstSchema()
+{
+    TestCourse course;
+    course.exec(QStringLiteral(
+        "insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр) values('Q','a','b','c','d','e',2);"
+        "insert into Пользователи(Логин,Пароль,Группа) values('Chief','pw','');"
+        "insert into Лекции(НазваниеЛекции,АдресЛекции) values('L','/l');"
+        "insert into Лабы(НазваниеЛабы,АдресЛабы) values('B','/b');"
+        "insert into Видео(НазваниеВидео,АдресВидео) values('V','/v');"));
+    for (const auto& entry : Statements::catalogue()) {
+        Query query(entry.name);
+        query.setStatement(entry.lines);
+        for (const QString& name : query.parameterNames())
+            query.bind(name, name == QLatin1String("a") ? QStringLiteral("%") : QStringLiteral("x"));
+        const QString first = entry.lines.constFirst().trimmed().toLower();
+        const QString error = errorOf([&] {
+            if (first.startsWith(QLatin1String("select")))
+                query.open();
+            else
+                query.execSql();
+        });
+        QVERIFY2(error.isEmpty(), qPrintable(entry.name + QStringLiteral(": ") + error));
+    }
+    // The inserts and deletes did what they say.
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) from Тесты where Пользователь='x'")), QStringLiteral("1"));
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) from Лекции where АдресЛекции='x'")), QStringLiteral("0"));
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) from Пользователи")), QStringLiteral("1"));
+}
+
+void DataTest::catalogueTextsAreExact()
+{
+    QCOMPARE(Statements::findQuestions.join(QLatin1Char('\n')),
+             QStringLiteral("select * from БДТест\nwhere Вопрос  Like :a "));
+    QCOMPARE(Statements::findLectures.at(1), QStringLiteral("where НазваниеЛекции  Like :a "));
+    QCOMPARE(Statements::findLabs.at(1), QStringLiteral("where НазваниеЛабы Like :a "));
+    QCOMPARE(Statements::removeUser,
+             QStringList({QStringLiteral("delete from Пользователи "),
+                          QStringLiteral("where Логин= :a1 and Пароль= :a2 ")}));
+    QCOMPARE(Statements::addUser.size(), 1);
+    QCOMPARE(Statements::removeLecture.at(0), QStringLiteral("delete from Лекции "));
+    QCOMPARE(Statements::catalogue().size(), 28);
+}
+
+void DataTest::statementSequenceClearsAndBindsByName()
+{
+    TestCourse course;
+    course.exec(QStringLiteral("insert into Тесты values('a',1);insert into Тесты values('b',2);"));
+    Query query;
+    query.setStatement(Statements::resultsOfUser);
+    QCOMPARE(query.parameterNames(), QStringList{QStringLiteral("a")});
+    QVERIFY(errorOf([&] { query.bind(QStringLiteral("b"), 1); }).contains(QStringLiteral("'b' not found")));
+    QVERIFY(errorOf([&] { query.open(); }).contains(QStringLiteral("No value")));
+    query.bind(QStringLiteral("a"), QStringLiteral("b"));
+    query.open();
+    QCOMPARE(query.rowCount(), 1);
+    QCOMPARE(query.columnNames(), QStringList({QStringLiteral("Пользователь"), QStringLiteral("Верно")}));
+    QCOMPARE(query.text(0, QStringLiteral("Верно")), QStringLiteral("2"));
+
+    // Rebuilding drops the old parameters; reopening keeps text and values.
+    query.setStatement(Statements::allResults);
+    QVERIFY(query.boundValues().isEmpty());
+    query.open();
+    QCOMPARE(query.rowCount(), 2);
+    course.exec(QStringLiteral("insert into Тесты values('c',3)"));
+    QCOMPARE(query.rowCount(), 2); // a static result
+    query.reopen();
+    QCOMPARE(query.rowCount(), 3);
+
+    // The score is stored as an integer, an empty text as an empty text.
+    Query insert;
+    insert.setStatement(Statements::insertTestResult);
+    insert.bind(QStringLiteral("a1"), QString());
+    insert.bind(QStringLiteral("a2"), 7);
+    QCOMPARE(insert.execSql(), 1);
+    QCOMPARE(course.column(QStringLiteral("select typeof(Пользователь)||'/'||typeof(Верно) from Тесты where Верно=7")),
+             QStringList{QStringLiteral("text/integer")});
+}
+
+void DataTest::awkwardValuesSurviveTheRoundTrip()
+{
+    TestCourse course;
+    const QStringList values = {
+        QStringLiteral("O'Brien \"quoted\""), QStringLiteral("100% _done_"),
+        QStringLiteral("line one\nline two\r\nthree"), QStringLiteral("Қазақ тілі — Ә Ғ Қ Ң Ө Ұ Ү Һ І"),
+        QStringLiteral("Русский ЁЖЩ"), QString(20000, QChar(u'ж')), QStringLiteral("'); drop table Лекции; --"),
+    };
+    for (const QString& value : values) {
+        Query insert;
+        insert.setStatement(Statements::addLecture);
+        insert.bind(QStringLiteral("a1"), value);
+        insert.bind(QStringLiteral("a2"), value);
+        insert.execSql();
+    }
+    const ColumnCache titles = loadColumn({QStringLiteral("select НазваниеЛекции from Лекции")});
+    QCOMPARE(titles.values(), values);
+
+    Query remove;
+    remove.setStatement(Statements::removeLecture);
+    remove.bind(QStringLiteral("a1"), values[1]);
+    QCOMPARE(remove.execSql(), 1); // "%" and "_" are plain characters to "="
+}
+
+void DataTest::columnCacheReadsNullAsEmptyAndChecksBounds()
+{
+    TestCourse course;
+    course.exec(QStringLiteral("insert into Пользователи(Логин,Пароль) values(null,null);"
+                               "insert into Пользователи(Логин,Пароль) values('',' x ');"));
+    const ColumnCache logins = loadColumn(Statements::selectLogins);
+    const ColumnCache passwords = loadColumn(Statements::selectPasswords);
+    QCOMPARE(logins.values(), QStringList({QString(), QString()}));
+    QCOMPARE(passwords.at(1), QStringLiteral(" x "));
+    QCOMPARE(errorOf([&] { logins.at(2); }), QStringLiteral("List index out of bounds (2)"));
+    QCOMPARE(errorOf([&] { logins.at(-1); }), QStringLiteral("List index out of bounds (-1)"));
+}
+
+void DataTest::singleColumnStatementsKeepOneRowOrder()
+{
+    // Every password is "p:" + its login, so a pairing by position can be checked row by row.
+    TestCourse course;
+    QString sql;
+    for (int i = 0; i < 200; ++i)
+        sql += QStringLiteral("insert into Пользователи(Логин,Пароль) values('u%1','p:u%1');").arg(i);
+    course.exec(sql);
+    course.exec(QStringLiteral(
+        "delete from Пользователи where Логин in ('u3','u50','u199');"
+        "update Пользователи set Логин='aaa'||Логин, Пароль='p:aaa'||Логин where Логин='u120';"
+        "update Пользователи set Пароль=null, Логин=null where Логин='u7';"
+        "insert into Пользователи(Логин,Пароль) values('a0','p:a0');"
+        "insert into Пользователи(Код,Логин,Пароль) values(4,'back','p:back');"));
+    const ColumnCache logins = loadColumn(Statements::selectLogins);
+    const ColumnCache passwords = loadColumn(Statements::selectPasswords);
+    QCOMPARE(logins.count(), 199);
+    QCOMPARE(passwords.count(), logins.count());
+    for (int i = 0; i < logins.count(); ++i) {
+        const QString login = logins.at(i);
+        QCOMPARE(passwords.at(i), login.isEmpty() ? QString() : QStringLiteral("p:") + login);
+    }
+    QCOMPARE(logins.at(3), QStringLiteral("back"));
+    QCOMPARE(logins.at(198), QStringLiteral("a0"));
+}
+
+void DataTest::likeFoldsKazakhAndRussianLetters()
+{
+    QVERIFY(UnicodeLike::matches(u"%дәріс%", u"ДӘРІС 1"));
+    QVERIFY(UnicodeLike::matches(u"%ҚАЗАҚ%", u"қазақ тілі"));
+    QVERIFY(UnicodeLike::matches(u"%ёж%", u"ЁЖИК"));
+    QVERIFY(!UnicodeLike::matches(u"%дарис%", u"Дәріс"));
+
+    TestCourse course;
+    course.exec(QStringLiteral("insert into Лекции(НазваниеЛекции,АдресЛекции) values('Алгоритмдер','/1');"
+                               "insert into Лекции(НазваниеЛекции,АдресЛекции) values('ЖЕЛІЛЕР','/2');"
+                               "insert into Лекции(НазваниеЛекции,АдресЛекции) values(null,'/3');"));
+    Query find;
+    find.setStatement(Statements::findLectures);
+    find.bind(QStringLiteral("a"), QStringLiteral("%желі%"));
+    find.open();
+    QCOMPARE(find.rowCount(), 1);
+    QCOMPARE(find.text(0, QStringLiteral("АдресЛекции")), QStringLiteral("/2"));
+    // Two percent signs match every row whose title holds a text, and no null one.
+    find.setStatement(Statements::findLectures);
+    find.bind(QStringLiteral("a"), QStringLiteral("%%"));
+    find.open();
+    QCOMPARE(find.rowCount(), 2);
+}
+
+void DataTest::likeWildcardsAndEscapes()
+{
+    QVERIFY(UnicodeLike::matches(u"%", u""));
+    QVERIFY(UnicodeLike::matches(u"a_c", u"abc"));
+    QVERIFY(!UnicodeLike::matches(u"a_c", u"ac"));
+    QVERIFY(UnicodeLike::matches(u"%a%b%", u"xxaxxbxx"));
+    QVERIFY(!UnicodeLike::matches(u"%a%b", u"xxaxxbxxc"));
+    QVERIFY(UnicodeLike::matches(u"%100%%", u"score 100% done")); // "%" typed by a user is a wildcard
+    QVERIFY(UnicodeLike::matches(u"50!%", u"50%", u'!'));
+    QVERIFY(!UnicodeLike::matches(u"50!%", u"50x", u'!'));
+    QVERIFY(UnicodeLike::matches(u"%\nline%", u"first\nline two"));
+}
+
+QTEST_GUILESS_MAIN(DataTest)
+#include "tst_data.moc"
