@@ -2,6 +2,9 @@
 
 #include "AuthorsWindow.h"
 #include "MainWindow.h"
+#include "SignInWindow.h"
+
+#include <QAbstractButton>
 
 WindowRegistry::WindowRegistry() = default;
 
@@ -9,6 +12,7 @@ WindowRegistry::WindowRegistry() = default;
 WindowRegistry::~WindowRegistry()
 {
     m_form9.reset();
+    m_form3.reset();
     m_form1.reset();
 }
 
@@ -23,9 +27,12 @@ std::unique_ptr<Window> WindowRegistry::create(Args&&... args)
 void WindowRegistry::createAll()
 {
     m_form1 = create<TForm1>();
+    m_form3 = create<TForm3>(m_form1.get());
     m_form9 = create<TForm9>();
 
     TForm1::Targets targets;
     targets.authors = m_form9.get();
+    targets.signIn = m_form3.get();
     m_form1->setTargets(targets);
+    m_form3->setAdministratorControls({m_form1->usersButton()});
 }

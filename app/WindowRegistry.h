@@ -5,6 +5,7 @@
 
 class FormWindow;
 class TForm1;
+class TForm3;
 class TForm9;
 
 // Creates the program's windows once, in their fixed order, and keeps them until exit.
@@ -23,6 +24,7 @@ public:
     QList<FormWindow*> creationOrder() const { return m_order; }
 
     TForm1* form1() const { return m_form1.get(); }
+    TForm3* form3() const { return m_form3.get(); }
     TForm9* form9() const { return m_form9.get(); }
 
 private:
@@ -31,5 +33,6 @@ private:
 
     QList<FormWindow*> m_order;
     std::unique_ptr<TForm1> m_form1;
+    std::unique_ptr<TForm3> m_form3;
     std::unique_ptr<TForm9> m_form9;
 };

@@ -169,8 +169,7 @@ bool Query::canFetchMore() const
 
 int Query::rowCount()
 {
-    if (!m_open)
-        return 0;
+    requireOpen();
     while (!m_atEnd)
         fetchRow();
     return fetchedCount();

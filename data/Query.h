@@ -53,7 +53,8 @@ public:
     bool canFetchMore() const;
     int fetchedCount() const { return static_cast<int>(m_rows.size()); }
 
-    // Rows of an open result. rowCount() fetches the rest of an incremental result.
+    // Rows of an open result; a closed one throws. rowCount() fetches the rest of an
+    // incremental result.
     int rowCount();
     int columnCount() const { return static_cast<int>(m_columns.size()); }
     QStringList columnNames() const { return m_columns; }

@@ -1,0 +1,129 @@
+#include "SignInWindow.h"
+
+#include "ui_SignInWindow.h"
+
+#include "Dialogs.h"
+#include "Guard.h"
+#include "MainWindow.h"
+#include "Process.h"
+#include "Roles.h"
+#include "Statements.h"
+
+#include <QAbstractButton>
+#include <QKeyEvent>
+
+TForm3::TForm3(TForm1* mainWindow, QWidget* parent)
+    : FormWindow(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      ui(std::make_unique<Ui::TForm3>()), m_mainWindow(mainWindow)
+{
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("Form3"));
+
+    QFont base(QStringLiteral("MS Sans Serif"));
+    base.setPixelSize(11);
+    setFont(base);
+    QFont bold = base;
+    bold.setBold(true);
+    for (QWidget* label : {static_cast<QWidget*>(ui->promptLabel), static_cast<QWidget*>(ui->userNameLabel),
+                           static_cast<QWidget*>(ui->passwordLabel)})
+        label->setFont(bold);
+    // Each typed password character shows as "*", whatever the style's own choice.
+    ui->Password->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    setFixedSize(294, 141);
+    centreOnScreen();
+
+    // Enter in either field presses OK; Escape anywhere in the window presses Cancel.
+    connect(ui->UserName, &QLineEdit::returnPressed, ui->OKButton, &QPushButton::click);
+    connect(ui->Password, &QLineEdit::returnPressed, ui->OKButton, &QPushButton::click);
+    connect(ui->OKButton, &QPushButton::clicked, this, [this] { guarded([this] { OKButtonClick(); }); });
+    connect(ui->CancelButton, &QPushButton::clicked, this, [this] { guarded([this] { CancelButtonClick(); }); });
+
+    m_loginQuery.setStatement(Statements::selectLogins);
+    m_passwordQuery.setStatement(Statements::selectPasswords);
+    guarded([this] { m_loginQuery.open(); });
+    guarded([this] { m_passwordQuery.open(); });
+    guarded([this] { FormCreate(); });
+}
+
+TForm3::~TForm3() = default;
+
+void TForm3::setAdministratorControls(const QList<QWidget*>& controls)
+{
+    m_administratorControls.clear();
+    for (QWidget* control : controls)
+        m_administratorControls << control;
+}
+
+// Loads the login and password lists once; users added later sign in from the next start.
+void TForm3::FormCreate()
+{
+    m_logins.clear();
+    m_passwords.clear();
+    m_loginQuery.reopen();
+    m_passwordQuery.reopen();
+    m_logins.appendColumn(m_loginQuery);
+    m_passwords.appendColumn(m_passwordQuery);
+}
+
+void TForm3::onShowing()
+{
+    FormShow();
+}
+
+void TForm3::FormShow()
+{
+    // Runs before the main window first becomes visible, so it never shows before a sign-in.
+    if (m_mainWindow)
+        m_mainWindow->setAlphaBlend(true, 0);
+    ui->UserName->setFocus();
+    activateWindow();
+}
+
+void TForm3::OKButtonClick()
+{
+    const int n = m_loginQuery.rowCount();
+    const QString login = ui->UserName->text();
+    const QString password = ui->Password->text();
+    if (n <= 0) {
+        Dialogs::message(kNoSuchAccount);
+        return;
+    }
+    // The lists pair by position; only the first row with the login counts.
+    int found = -1;
+    for (int i = 0; i < n && found < 0; ++i) {
+        if (m_logins.at(i) == login)
+            found = i;
+    }
+    if (found < 0) {
+        Dialogs::message(kNoSuchAccount);
+        return;
+    }
+    if (m_passwords.at(found) != password) {
+        Dialogs::message(kWrongPassword);
+        return;
+    }
+
+    m_mainWindow->setCurrentUser(login);
+    const bool administrator = isAdministrator(m_mainWindow->currentUser());
+    for (const QPointer<QWidget>& control : std::as_const(m_administratorControls)) {
+        if (control)
+            control->setVisible(administrator);
+    }
+    m_mainWindow->setAlphaBlend(false);
+    close();
+}
+
+void TForm3::keyPressEvent(QKeyEvent* event)
+{
+    // The fields and buttons leave Escape alone, so it reaches the window wherever the focus is.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        ui->CancelButton->click();
+        return;
+    }
+    FormWindow::keyPressEvent(event);
+}
+
+void TForm3::CancelButtonClick()
+{
+    Process::terminate(0);
+}
