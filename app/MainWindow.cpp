@@ -5,6 +5,7 @@
 #include "Connection.h"
 #include "Guard.h"
 #include "HelpViewer.h"
+#include "PictureButton.h"
 #include "Process.h"
 
 #include <QButtonGroup>
@@ -73,7 +74,7 @@ void TForm1::applyFontsAndPictures()
     const QFont topFont = palatino(12, false);
     const QFont rowFont = palatino(16, true);
     const struct {
-        QToolButton* button;
+        PictureButton* button;
         const char* picture;
         const QFont& font;
     } buttons[] = {
@@ -97,6 +98,7 @@ void TForm1::applyFontsAndPictures()
     userFont.setPixelSize(21);
     userFont.setBold(true);
     ui->sPanel1->setFont(userFont);
+    ui->sPanel1->setMinimumWidth(ui->sPanel1->width());
     ui->sPanel1->setAccessibleName(QStringLiteral("Қолданушы"));
 }
 
@@ -108,6 +110,9 @@ QString TForm1::currentUser() const
 void TForm1::setCurrentUser(const QString& login)
 {
     ui->sPanel1->setText(login);
+    // The panel is drawn 64 wide; a longer login widens it rather than being cut off.
+    const int needed = ui->sPanel1->fontMetrics().horizontalAdvance(login) + 12;
+    ui->sPanel1->resize(std::max(64, needed), ui->sPanel1->height());
     ui->sPanel1->setAccessibleDescription(login);
 }
 

@@ -30,6 +30,10 @@ TForm3::TForm3(TForm1* mainWindow, QWidget* parent)
     // Each typed password character shows as "*", whatever the style's own choice.
     ui->Password->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     setFixedSize(294, 141);
+    // Where "MS Sans Serif" is missing the stand-in font runs wider; keep the prompt whole by
+    // moving it left as far as it needs.
+    const int promptWidth = ui->promptLabel->fontMetrics().horizontalAdvance(ui->promptLabel->text()) + 2;
+    ui->promptLabel->setGeometry(std::min(83, width() - promptWidth - 2), 7, promptWidth, 16);
     centreOnScreen();
 
     // Enter in either field presses OK; Escape anywhere in the window presses Cancel.
