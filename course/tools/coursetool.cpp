@@ -132,8 +132,10 @@ int main(int argc, char* argv[])
 
     bool ok = copyTree(source + QStringLiteral("/lectures"), out + QStringLiteral("/lectures")) &&
               copyTree(source + QStringLiteral("/labs"), out + QStringLiteral("/labs"));
-    ok = ok && (QFile::remove(out + QStringLiteral("/Clear.htm")), true) &&
-         QFile::copy(source + QStringLiteral("/Clear.htm"), out + QStringLiteral("/Clear.htm"));
+    for (const QString& name : {QStringLiteral("Clear.htm"), QStringLiteral("course.css")}) {
+        QFile::remove(out + QLatin1Char('/') + name);
+        ok = ok && QFile::copy(source + QLatin1Char('/') + name, out + QLatin1Char('/') + name);
+    }
     ok = ok && renderPdfs(source, out) && buildDatabase(source, out, reset);
     return ok ? 0 : 1;
 }
