@@ -61,9 +61,10 @@ void Query::setStatement(const QStringList& lines)
 
 QStringList Query::parameterNames() const
 {
-    // Names after a colon outside quoted literals; the texts of this program quote nothing
-    // that holds a colon, but a literal must not be mistaken for a parameter.
-    static const QRegularExpression token(QStringLiteral("'(?:[^']|'')*'|:([A-Za-z_][A-Za-z0-9_]*)"));
+    // Names after a colon outside quoted literals and quoted names; the texts of this program
+    // quote nothing that holds a colon, but neither must be mistaken for a parameter.
+    static const QRegularExpression token(
+        QStringLiteral("'(?:[^']|'')*'|\"(?:[^\"]|\"\")*\"|:([A-Za-z_][A-Za-z0-9_]*)"));
     QStringList names;
     auto it = token.globalMatch(sqlText());
     while (it.hasNext()) {
@@ -101,6 +102,19 @@ QSqlQuery Query::prepareBound() const
     return query;
 }
 
+QSqlRecord Query::scan(const std::function<void(const QSqlQuery& row)>& onRow) const
+{
+    QSqlQuery cursor = prepareBound();
+    if (!cursor.exec())
+        throw AppError(storeText(cursor.lastError()));
+    const QSqlRecord record = cursor.record();
+    while (cursor.next())
+        onRow(cursor);
+    if (cursor.lastError().isValid())
+        throw AppError(storeText(cursor.lastError()));
+    return record;
+}
+
 void Query::open()
 {
     close();
@@ -127,6 +141,7 @@ int Query::execSql()
     QSqlQuery query = prepareBound();
     if (!query.exec())
         throw AppError(storeText(query.lastError()));
+    m_lastInsertId = query.lastInsertId().toLongLong();
     return query.numRowsAffected();
 }
 

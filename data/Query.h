@@ -3,9 +3,11 @@
 #include <QList>
 #include <QMap>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 // A data set over the shared connection, built with the program's one statement sequence:
@@ -42,6 +44,8 @@ public:
     void open();
     // Runs a changing statement; returns the number of rows it changed.
     int execSql();
+    // The row id of the row that the last execSql() inserted.
+    qint64 lastInsertId() const { return m_lastInsertId; }
     // Close and open again with the same text and parameters.
     void reopen();
     bool isOpen() const { return m_open; }
@@ -68,6 +72,10 @@ public:
     // Runs the current statement once more on its own cursor (used by views that page through
     // a large result themselves).
     QSqlQuery prepareBound() const;
+    // Runs the current statement on its own cursor and hands each row to the callback, first to
+    // last, keeping none of them; returns the columns of the result. For large results that are
+    // read once.
+    QSqlRecord scan(const std::function<void(const QSqlQuery& row)>& onRow) const;
 
 private:
     void requireOpen() const;
@@ -79,6 +87,7 @@ private:
     bool m_open = false;
     bool m_incremental = false;
     bool m_atEnd = true;
+    qint64 m_lastInsertId = 0;
     std::unique_ptr<QSqlQuery> m_cursor;
     QStringList m_columns;
     QList<QVariantList> m_rows;

@@ -2,6 +2,25 @@
 
 namespace Statements {
 
+namespace {
+
+QString quotedName(QString name)
+{
+    name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+} // namespace
+
+QStringList updateResult(const QStringList& columns)
+{
+    QStringList assignments;
+    for (int i = 0; i < columns.size(); ++i)
+        assignments << QStringLiteral("%1= :a%2").arg(quotedName(columns[i]), QString::number(i + 1));
+    return {QStringLiteral("update Тесты set ") + assignments.join(QStringLiteral(", ")),
+            QStringLiteral("where rowid= :a")};
+}
+
 QList<Entry> catalogue()
 {
     QList<Entry> entries;
@@ -12,6 +31,14 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("insertTestResult"), insertTestResult});
     entries.append({QStringLiteral("allResults"), allResults});
     entries.append({QStringLiteral("resultsOfUser"), resultsOfUser});
+    entries.append({QStringLiteral("questionRowIds"), questionRowIds});
+    entries.append({QStringLiteral("questionById"), questionById});
+    entries.append({QStringLiteral("resultsPage"), resultsPage});
+    entries.append({QStringLiteral("resultsOfUserPage"), resultsOfUserPage});
+    entries.append({QStringLiteral("addBlankResult"), addBlankResult});
+    entries.append({QStringLiteral("removeResult"), removeResult});
+    entries.append({QStringLiteral("updateResult"),
+                    updateResult({QStringLiteral("Пользователь"), QStringLiteral("Верно")})});
     entries.append({QStringLiteral("allQuestions"), allQuestions});
     entries.append({QStringLiteral("findQuestions"), findQuestions});
     entries.append({QStringLiteral("allLectures"), allLectures});

@@ -25,6 +25,31 @@ inline const QStringList allResults = {QStringLiteral("select * from Тесты"
 inline const QStringList resultsOfUser = {QStringLiteral("select * from Тесты"),
                                           QStringLiteral("where Пользователь= :a")};
 
+// An attempt reads only the questions it draws: the row ids in row order give the number of
+// questions and the row at each position, then each drawn row is read by its id.
+inline const QStringList questionRowIds = {QStringLiteral("select rowid from БДТест")};
+inline const QStringList questionById = {
+    QStringLiteral("select Вопрос, Ответ1, Ответ2, Ответ3, Ответ4, Ответ5, ОтветПр from БДТест"),
+    QStringLiteral("where rowid= :a")};
+
+// The results grid reads "select * from Тесты" (all rows, or one user's) a page at a time, in
+// row order, after the row id that identifies each row for edits; :a1 is the last id read.
+inline constexpr int resultsPageSize = 256;
+inline const QString resultsPageEnd =
+    QStringLiteral("order by rowid limit ") + QString::number(resultsPageSize);
+inline const QStringList resultsPage = {QStringLiteral("select rowid, * from Тесты"),
+                                        QStringLiteral("where rowid > :a1"), resultsPageEnd};
+inline const QStringList resultsOfUserPage = {
+    QStringLiteral("select rowid, * from Тесты"),
+    QStringLiteral("where Пользователь= :a and rowid > :a1"), resultsPageEnd};
+// A row added in the grid is stored empty and then written like an edited row.
+inline const QStringList addBlankResult = {QStringLiteral("insert into Тесты default values")};
+inline const QStringList removeResult = {QStringLiteral("delete from Тесты"),
+                                         QStringLiteral("where rowid= :a")};
+// Writes the named columns of one result row: :a1, :a2... take the columns' values in order and
+// :a the row id. The names are the table's own, as the results query reports them, quoted.
+QStringList updateResult(const QStringList& columns);
+
 inline const QStringList allQuestions = {QStringLiteral("select * from БДТест")};
 inline const QStringList findQuestions = {QStringLiteral("select * from БДТест"),
                                           QStringLiteral("where Вопрос  Like :a ")};
