@@ -1,0 +1,258 @@
+#include "TestWindow.h"
+
+#include "ui_TestWindow.h"
+
+#include "AppError.h"
+#include "Dialogs.h"
+#include "Guard.h"
+#include "Statements.h"
+
+#include <QButtonGroup>
+#include <QToolButton>
+#include <chrono>
+#include <random>
+
+namespace {
+
+enum Column { Question, AnswerA, AnswerB, AnswerC, AnswerD, AnswerE, RightAnswer };
+
+QFont sansSerif(int pixelSize, bool bold)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+// The right-answer entry as a whole number; text that is not one is an error, as when the
+// program converts any text to a number.
+int integerValue(const QString& text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok)
+        throw AppError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return value;
+}
+
+} // namespace
+
+TForm2::TForm2(std::function<QString()> currentUser, QWidget* parent)
+    : FormWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      ui(std::make_unique<Ui::TForm2>()), m_currentUser(std::move(currentUser))
+{
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("Form2"));
+    setFixedSize(1024, 682);
+    applyFonts();
+    buildButtons();
+    connect(ui->sSpeedButton3, &QToolButton::clicked, this,
+            [this] { guarded([this] { sSpeedButton3Click(); }); });
+
+    openDataSets();
+    guarded([this] { FormCreate(); });
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::applyFonts()
+{
+    setFont(sansSerif(11, false));
+    ui->Label1->setFont(sansSerif(24, true));
+    QFont submitFont;
+    submitFont.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                            QStringLiteral("DejaVu Sans")});
+    submitFont.setPixelSize(16);
+    submitFont.setBold(true);
+    ui->sSpeedButton3->setFont(submitFont);
+    // The gradient colour of inactive captions in the standard desktop scheme.
+    QPalette userArea = ui->Panel5->palette();
+    userArea.setColor(QPalette::Window, QColor(215, 228, 242));
+    ui->Panel5->setPalette(userArea);
+}
+
+// Both rows are built once and reused: each preparation leaves them released and black, which
+// is all a new attempt needs of them.
+void TForm2::buildButtons()
+{
+    QFont questionFont = font();
+    questionFont.setBold(true);
+    m_questionGroup = new QButtonGroup(this);
+    for (int q = 1; q <= kQuestions; ++q) {
+        auto* button = new QToolButton(ui->Panel1);
+        button->setObjectName(QStringLiteral("QuestionButton%1").arg(q));
+        button->setText(QString::number(q));
+        button->setGeometry(30 * q - 25, 5, 30, 30);
+        button->setFont(questionFont);
+        button->setCheckable(true);
+        m_questionGroup->addButton(button, q);
+        connect(button, &QToolButton::clicked, this, [this] { guarded([this] { SpeedButton1Click(); }); });
+        QuestionButtons[q - 1] = button;
+    }
+
+    QFont answerFont = font();
+    answerFont.setPointSize(20);
+    answerFont.setBold(true);
+    m_answerGroup = new QButtonGroup(this);
+    for (int a = 1; a <= kAnswers; ++a) {
+        auto* button = new QToolButton(ui->Panel4);
+        button->setObjectName(QStringLiteral("AnswerButton%1").arg(a));
+        button->setText(QString(QChar(u'A' + a - 1)));
+        button->setGeometry(80 * a - 70, 2, 70, ui->Panel4->height() - 4);
+        button->setFont(answerFont);
+        button->setCheckable(true);
+        m_answerGroup->addButton(button, a);
+        connect(button, &QToolButton::clicked, this, [this] { guarded([this] { SpeedButton2Click(); }); });
+        AnswerButtons[a - 1] = button;
+    }
+
+    // Keyboard order follows the screen: numbers, letters, submit, then the question text.
+    QWidget* previous = nullptr;
+    auto chain = [&previous](QWidget* next) {
+        if (previous)
+            setTabOrder(previous, next);
+        previous = next;
+    };
+    for (QAbstractButton* button : QuestionButtons)
+        chain(button);
+    for (QAbstractButton* button : AnswerButtons)
+        chain(button);
+    chain(ui->sSpeedButton3);
+    chain(ui->Memo1);
+}
+
+// The seven column statements are the window's data sets. Opening them as the window is built
+// reports a bank that lacks the table or a column, once per statement, before any attempt.
+// Each is closed again at once: an attempt reads only the rows it draws (Button1Click).
+void TForm2::openDataSets()
+{
+    for (const QString& statement : Statements::questionColumns) {
+        guarded([&statement] {
+            Query column(statement);
+            column.setIncremental(true);
+            column.setStatement({statement});
+            column.open();
+        });
+    }
+}
+
+void TForm2::onShowing()
+{
+    centreOnScreen();
+    FormCreate();
+}
+
+void TForm2::FormCreate()
+{
+    AnswerSheet.fill(1);
+    ui->Memo1->clear();
+    ColumnCaches[Question].clear();
+    const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    std::seed_seq seed{static_cast<quint32>(now), static_cast<quint32>(static_cast<quint64>(now) >> 32)};
+    m_random.seed(seed);
+    releaseAll(m_questionGroup);
+    Button1Click();
+    releaseAll(m_answerGroup);
+    colourAnswers();
+    ui->Label1->setText(m_currentUser ? m_currentUser() : QString());
+}
+
+// Loads the bank and draws the attempt's questions from the number of rows just counted, so
+// every pick is a row of this load: rows removed since the last attempt cannot leave a pick past
+// the end of the lists, and rows added are drawn at once. Draws are with replacement; an empty
+// bank gives pick 0 everywhere (reported when the question is used). Until the load succeeds
+// the lists stay empty.
+void TForm2::Button1Click()
+{
+    for (ColumnCache& list : ColumnCaches)
+        list.clear();
+    QuestionPick.fill(0);
+
+    std::array<qint32, kQuestions> picks{};
+    QuestionBank::Lists lists = QuestionBank::load([this, &picks](int rowCount) {
+        QList<int> positions;
+        for (qint32& pick : picks) {
+            pick = rowCount > 0 ? m_random.bounded(rowCount) : 0;
+            positions << pick;
+        }
+        return positions;
+    });
+    ColumnCaches = std::move(lists);
+    QuestionPick = picks;
+}
+
+void TForm2::SpeedButton1Click()
+{
+    const int q = pressedQuestion();
+    // The stored answer of the current question goes down; "A" when none is current.
+    AnswerButtons[q > 0 ? AnswerSheet[q - 1] - 1 : 0]->setChecked(true);
+    colourAnswers();
+    if (q == 0)
+        return;
+
+    const int r = QuestionPick[q - 1];
+    // All six texts are read before the display changes, so a failed read leaves it as it was.
+    QStringList lines;
+    for (int column = Question; column <= AnswerE; ++column)
+        lines << ColumnCaches[column].at(r);
+    ui->Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+void TForm2::SpeedButton2Click()
+{
+    const int q = pressedQuestion();
+    const int a = pressedAnswer();
+    if (q > 0 && a > 0)
+        AnswerSheet[q - 1] = static_cast<quint8>(a);
+    colourAnswers();
+}
+
+void TForm2::sSpeedButton3Click()
+{
+    // Every number counts: an untouched one as "A", a row drawn twice once for each number.
+    int score = 0;
+    for (int q = 1; q <= kQuestions; ++q) {
+        const int right = integerValue(ColumnCaches[RightAnswer].at(QuestionPick[q - 1]));
+        if (right == AnswerSheet[q - 1])
+            ++score;
+    }
+    Score = static_cast<quint8>(score);
+    Dialogs::message(QStringLiteral("Сіз %1 дұрыс жауап бердіңіз").arg(int(Score)));
+
+    m_work.setStatement(Statements::insertTestResult);
+    // The login at this moment, which may differ from the one the label shows.
+    m_work.bind(QStringLiteral("a1"), m_currentUser ? m_currentUser() : QString());
+    m_work.bind(QStringLiteral("a2"), int(Score));
+    m_work.execSql();
+    hide();
+}
+
+void TForm2::colourAnswers()
+{
+    for (QAbstractButton* button : AnswerButtons) {
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::ButtonText, button->isChecked() ? QColor(255, 0, 0) : QColor(0, 0, 0));
+        button->setPalette(palette);
+    }
+}
+
+int TForm2::pressedQuestion() const
+{
+    return qMax(0, m_questionGroup->checkedId());
+}
+
+int TForm2::pressedAnswer() const
+{
+    return qMax(0, m_answerGroup->checkedId());
+}
+
+// An exclusive group keeps one button down; it is released only with the rule off.
+void TForm2::releaseAll(QButtonGroup* group)
+{
+    group->setExclusive(false);
+    for (QAbstractButton* button : group->buttons())
+        button->setChecked(false);
+    group->setExclusive(true);
+}

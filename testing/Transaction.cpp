@@ -1,0 +1,31 @@
+#include "Transaction.h"
+
+#include "AppError.h"
+#include "Connection.h"
+
+#include <QSqlError>
+
+Transaction::Transaction()
+{
+    Connection::shared().ensureOpen();
+    // False when a transaction is already open on the connection: its end is someone else's.
+    m_own = Connection::shared().database().transaction();
+}
+
+Transaction::~Transaction()
+{
+    if (m_own)
+        Connection::shared().database().rollback();
+}
+
+void Transaction::commit()
+{
+    if (!m_own)
+        return;
+    QSqlDatabase db = Connection::shared().database();
+    if (!db.commit()) {
+        const QSqlError error = db.lastError();
+        throw AppError(error.databaseText().isEmpty() ? error.text() : error.databaseText());
+    }
+    m_own = false;
+}

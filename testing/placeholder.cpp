@@ -1,1 +1,0 @@
-// Test-taking windows are added here.

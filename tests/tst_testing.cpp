@@ -1,0 +1,705 @@
+// Test taking, the test hub and the results window, driven through their real widgets.
+
+#include "AppError.h"
+#include "Dialogs.h"
+#include "FormWindow.h"
+#include "QuestionBank.h"
+#include "ResultsModel.h"
+#include "ResultsWindow.h"
+#include "TestCourse.h"
+#include "TestHubWindow.h"
+#include "TestWindow.h"
+
+#include <QAbstractButton>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSet>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+// Question i (from 1) reads "Q<i>", its answers "Q<i> A".."Q<i> E"; rights[i - 1] is its
+// right-answer value as stored.
+void seedBank(const TestCourse& course, const QStringList& rights, int firstNumber = 1)
+{
+    QString sql;
+    for (int i = 0; i < rights.size(); ++i) {
+        sql += QStringLiteral("insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр) "
+                              "values('Q%1','Q%1 A','Q%1 B','Q%1 C','Q%1 D','Q%1 E','%2');")
+                   .arg(firstNumber + i)
+                   .arg(rights[i]);
+    }
+    course.exec(sql);
+}
+
+QPlainTextEdit* memoOf(const TForm2& form)
+{
+    return form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+}
+
+// Presses question q and returns the number of the bank question it shows (0 for none).
+int openQuestion(TForm2& form, int q)
+{
+    QTest::mouseClick(form.questionButton(q), Qt::LeftButton);
+    const QString first = memoOf(form)->toPlainText().section(QLatin1Char('\n'), 0, 0);
+    return first.startsWith(QLatin1Char('Q')) ? first.mid(1).toInt() : 0;
+}
+
+void chooseAnswer(TForm2& form, int a)
+{
+    QTest::mouseClick(form.answerButton(a), Qt::LeftButton);
+}
+
+// The letters down and red, in order; pressed letters are the red ones and no others.
+QString redLetters(const TForm2& form)
+{
+    QString down;
+    for (int a = 1; a <= TForm2::kAnswers; ++a) {
+        const QAbstractButton* button = form.answerButton(a);
+        const bool red = button->palette().color(QPalette::ButtonText) == QColor(255, 0, 0);
+        const bool black = button->palette().color(QPalette::ButtonText) == QColor(0, 0, 0);
+        if (button->isChecked() != red || red == black)
+            return QStringLiteral("colour mismatch at ") + button->text();
+        if (red)
+            down += button->text();
+    }
+    return down;
+}
+
+QStringList storedResults(const TestCourse& course)
+{
+    return course.column(QStringLiteral(
+        "select ifnull(Пользователь,'')||'='||ifnull(Верно,'')||':'||typeof(Верно) from Тесты order by rowid"));
+}
+
+QStringList gridRows(const TForm6& results)
+{
+    QStringList rows;
+    const ResultsModel* model = results.model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < model->columnCount(); ++column)
+            cells << model->index(row, column).data().toString();
+        rows << cells.join(QLatin1Char('='));
+    }
+    return rows;
+}
+
+// The open cell editor of a grid (editors closed earlier linger until deleted later).
+QLineEdit* openEditor(QTableView* grid)
+{
+    for (QLineEdit* editor : grid->viewport()->findChildren<QLineEdit*>())
+        if (editor->isVisible())
+            return editor;
+    return nullptr;
+}
+
+class StubWindow : public FormWindow {
+public:
+    int shows = 0;
+
+protected:
+    void onShowing() override { ++shows; }
+};
+
+} // namespace
+
+class TestingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void layoutOfTheTestWindow();
+    void wholeAttemptIsScoredShownAndStored();
+    void untouchedAttemptScoresAnswerA_data();
+    void untouchedAttemptScoresAnswerA();
+    void eachNumberKeepsItsOwnAnswer();
+    void badRightAnswerStopsTheSubmission_data();
+    void badRightAnswerStopsTheSubmission();
+    void emptyBankReportsOutOfBounds();
+    void drawFollowsTheBankAsItIsNow();
+    void closeBoxStoresNothingAndShowWhileOpenKeepsAttempt();
+    void failedInsertKeepsAttemptForRetry();
+    void bankSnapshotPairsPositionsWithRows();
+    void creationWithMissingDatabaseReportsEachDataSet();
+    void hubShowsEditButtonToAdministratorOnly();
+    void resultsFilterFollowsHubCopy();
+    void ordinaryUserCannotChangeResults();
+    void administratorChangesExactlyTheRowLeft();
+    void administratorAddsAndDeletesRows();
+    void resultsGridReadsPageByPage();
+};
+
+void TestingTest::layoutOfTheTestWindow()
+{
+    TestCourse course;
+    DialogScript script;
+    TForm2 form([] { return QStringLiteral("aigerim"); });
+    QCOMPARE(form.objectName(), QStringLiteral("Form2"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Тестер"));
+    QCOMPARE(form.size(), QSize(1024, 682));
+    QVERIFY(!(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(form.windowFlags() & Qt::WindowCloseButtonHint);
+    for (int q = 1; q <= TForm2::kQuestions; ++q) {
+        QAbstractButton* button = form.questionButton(q);
+        QCOMPARE(button->geometry(), QRect(30 * q - 25, 5, 30, 30));
+        QCOMPARE(button->text(), QString::number(q));
+        QVERIFY(button->font().bold() && button->isCheckable() && !button->isChecked());
+    }
+    const QString letters = QStringLiteral("ABCDE");
+    for (int a = 1; a <= TForm2::kAnswers; ++a) {
+        QAbstractButton* button = form.answerButton(a);
+        QCOMPARE(button->geometry(), QRect(80 * a - 70, 2, 70, 50));
+        QCOMPARE(button->text(), QString(letters[a - 1]));
+        QCOMPARE(button->font().pointSize(), 20);
+    }
+    QCOMPARE(form.questionButton(30)->mapTo(&form, QPoint(0, 0)), QPoint(875, 5));
+    QCOMPARE(form.answerButton(5)->mapTo(&form, QPoint(0, 0)), QPoint(331, 44));
+    auto* submit = form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3"));
+    QCOMPARE(submit->text(), QStringLiteral("Тест тапсыру"));
+    QCOMPARE(submit->mapTo(&form, QPoint(0, 0)), QPoint(857, 45));
+    auto* label = form.findChild<QLabel*>(QStringLiteral("Label1"));
+    QCOMPARE(label->font().pixelSize(), 24);
+    QCOMPARE(label->text(), QStringLiteral("aigerim"));
+    QCOMPARE(memoOf(form)->geometry(), QRect(0, 97, 1024, 585));
+    QVERIFY(script.shown().isEmpty());
+}
+
+// A bank with known right answers: every odd number is answered right, every even one wrong.
+// The score box comes first, then the row with the login of that moment.
+void TestingTest::wholeAttemptIsScoredShownAndStored()
+{
+    TestCourse course;
+    const QStringList rights = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                                QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("2")};
+    seedBank(course, rights);
+    QString login = QStringLiteral("aigerim");
+    DialogScript script;
+    TForm2 form([&login] { return login; });
+    form.showModeless();
+    QVERIFY(form.isVisible());
+
+    for (int q = 1; q <= TForm2::kQuestions; ++q) {
+        const int shown = openQuestion(form, q);
+        QVERIFY2(shown >= 1 && shown <= rights.size(), qPrintable(memoOf(form)->toPlainText()));
+        QCOMPARE(memoOf(form)->toPlainText(),
+                 QStringLiteral("Q%1\nQ%1 A\nQ%1 B\nQ%1 C\nQ%1 D\nQ%1 E").arg(shown));
+        const int right = rights[shown - 1].toInt();
+        chooseAnswer(form, q % 2 ? right : right % 5 + 1);
+    }
+    // The label keeps the login of the preparation; the row takes the login of the submission.
+    login = QStringLiteral("nurlan");
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("aigerim"));
+    QVERIFY(storedResults(course).isEmpty());
+
+    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")), Qt::LeftButton);
+    QCOMPARE(script.shown().size(), 1);
+    QCOMPARE(script.shown()[0].kind, Dialogs::Kind::Message);
+    QCOMPARE(script.shown()[0].text, QStringLiteral("Сіз 15 дұрыс жауап бердіңіз"));
+    QCOMPARE(storedResults(course), QStringList{QStringLiteral("nurlan=15:integer")});
+    QVERIFY(!form.isVisible());
+}
+
+void TestingTest::untouchedAttemptScoresAnswerA_data()
+{
+    QTest::addColumn<QString>("right");
+    QTest::addColumn<int>("score");
+    QTest::newRow("A is right") << QStringLiteral("1") << 30;
+    QTest::newRow("C is right") << QStringLiteral("3") << 0;
+    QTest::newRow("0 never scores") << QStringLiteral("0") << 0;
+    QTest::newRow("6 never scores") << QStringLiteral("6") << 0;
+}
+
+void TestingTest::untouchedAttemptScoresAnswerA()
+{
+    QFETCH(QString, right);
+    QFETCH(int, score);
+    TestCourse course;
+    seedBank(course, {right});
+    DialogScript script;
+    TForm2 form([] { return QStringLiteral("aigerim"); });
+    form.showModeless();
+    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")), Qt::LeftButton);
+    QCOMPARE(script.texts(), QStringList{QStringLiteral("Сіз %1 дұрыс жауап бердіңіз").arg(score)});
+    QCOMPARE(storedResults(course), QStringList{QStringLiteral("aigerim=%1:integer").arg(score)});
+}
+
+// One row under all 30 numbers: each number keeps its own letter. A letter pressed before any
+// number stores nothing; going back to a number shows its letter down and red.
+void TestingTest::eachNumberKeepsItsOwnAnswer()
+{
+    TestCourse course;
+    seedBank(course, {QStringLiteral("3")});
+    DialogScript script;
+    TForm2 form([] { return QStringLiteral("aigerim"); });
+    form.showModeless();
+
+    chooseAnswer(form, 4);
+    QCOMPARE(redLetters(form), QStringLiteral("D"));
+    for (int q = 1; q <= TForm2::kQuestions; ++q)
+        QCOMPARE(form.answerOf(q), 1);
+    QVERIFY(memoOf(form)->toPlainText().isEmpty());
+
+    QCOMPARE(openQuestion(form, 1), 1);
+    QCOMPARE(redLetters(form), QStringLiteral("A"));
+    chooseAnswer(form, 3);
+    QCOMPARE(openQuestion(form, 2), 1);
+    QCOMPARE(redLetters(form), QStringLiteral("A"));
+    chooseAnswer(form, 2);
+    QCOMPARE(redLetters(form), QStringLiteral("B"));
+    QCOMPARE(openQuestion(form, 1), 1);
+    QCOMPARE(redLetters(form), QStringLiteral("C"));
+
+    // Pressing the current number again is a click: the display is rebuilt.
+    memoOf(form)->setPlainText(QStringLiteral("scribbled over"));
+    QCOMPARE(openQuestion(form, 1), 1);
+    QVERIFY(form.questionButton(1)->isChecked());
+    QCOMPARE(redLetters(form), QStringLiteral("C"));
+
+    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")), Qt::LeftButton);
+    QCOMPARE(script.texts(), QStringList{QStringLiteral("Сіз 1 дұрыс жауап бердіңіз")});
+}
+
+void TestingTest::badRightAnswerStopsTheSubmission_data()
+{
+    QTest::addColumn<QString>("right");
+    QTest::newRow("letters") << QStringLiteral("x");
+    QTest::newRow("empty") << QString();
+}
+
+void TestingTest::badRightAnswerStopsTheSubmission()
+{
+    QFETCH(QString, right);
+    TestCourse course;
+    seedBank(course, {right});
+    DialogScript script;
+    TForm2 form([] { return QStringLiteral("aigerim"); });
+    form.showModeless();
+    openQuestion(form, 7);
+    chooseAnswer(form, 5);
+
+    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")), Qt::LeftButton);
+    QCOMPARE(script.texts(Dialogs::Kind::Error),
+             QStringList{QStringLiteral("'%1' is not a valid integer value.").arg(right)});
+    QVERIFY(script.texts(Dialogs::Kind::Message).isEmpty());
+    QVERIFY(storedResults(course).isEmpty());
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.answerOf(7), 5);
+    QCOMPARE(redLetters(form), QStringLiteral("E"));
+}
+
+void TestingTest::emptyBankReportsOutOfBounds()
+{
+    TestCourse course;
+    DialogScript script;
+    TForm2 form([] { return QStringLiteral("aigerim"); });
+    form.showModeless();
+    QVERIFY(script.shown().isEmpty());
+
+    openQuestion(form, 3);
+    QCOMPARE(script.texts(Dialogs::Kind::Error), QStringList{QStringLiteral("List index out of bounds (0)")});
+    QCOMPARE(redLetters(form), QStringLiteral("A"));
+    QVERIFY(memoOf(form)->toPlainText().isEmpty());
+
+    script.clear();
+    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")), Qt::LeftButton);
+    QCOMPARE(script.texts(), QStringList{QStringLiteral("List index out of bounds (0)")});
+    QVERIFY(storedResults(course).isEmpty());
+    QVERIFY(form.isVisible());
+}
+
+// Each attempt draws from the bank as it is when it is prepared: after questions are removed
+// every number can still be opened and submitted; questions added are drawn at once.
+void TestingTest::drawFollowsTheBankAsItIsNow()
+{
+    TestCourse course;
+    QStringList rights;
+    for (int i = 0; i < 40; ++i)
+        rights << QStringLiteral("1");
+    seedBank(course, rights);
+    DialogScript script;
+    TForm2 form([] { return QStringLiteral("aigerim"); });
+    form.showModeless();
+    form.close();
+
+    course.exec(QStringLiteral("delete from БДТест where Вопрос not in ('Q1','Q2','Q3','Q4','Q5')"));
+    form.showModeless();
+    for (int q = 1; q <= TForm2::kQuestions; ++q) {
+        const int shown = openQuestion(form, q);
+        QVERIFY2(shown >= 1 && shown <= 5, qPrintable(QString::number(shown)));
+    }
+    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")), Qt::LeftButton);
+    QCOMPARE(script.texts(), QStringList{QStringLiteral("Сіз 30 дұрыс жауап бердіңіз")});
+
+    course.exec(QStringLiteral("delete from БДТест"));
+    seedBank(course, {QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("2")}, 100);
+    form.showModeless();
+    QSet<int> seen;
+    for (int q = 1; q <= TForm2::kQuestions; ++q)
+        seen << openQuestion(form, q);
+    QVERIFY(seen.size() > 1); // all 30 on one of three rows: about once in 10^14 attempts
+    const QSet<int> added{100, 101, 102};
+    QVERIFY(added.contains(seen));
+}
+
+void TestingTest::closeBoxStoresNothingAndShowWhileOpenKeepsAttempt()
+{
+    TestCourse course;
+    QStringList rights;
+    for (int i = 0; i < 200; ++i)
+        rights << QStringLiteral("1");
+    seedBank(course, rights);
+    DialogScript script;
+    TForm2 form([] { return QStringLiteral("aigerim"); });
+    form.showModeless();
+    QList<int> picks;
+    for (int q = 1; q <= TForm2::kQuestions; ++q)
+        picks << form.questionPick(q);
+    openQuestion(form, 4);
+    chooseAnswer(form, 4);
+
+    form.showModeless(); // already open: brought to the front only
+    QVERIFY(form.questionButton(4)->isChecked());
+    QCOMPARE(form.answerOf(4), 4);
+    QCOMPARE(redLetters(form), QStringLiteral("D"));
+    for (int q = 1; q <= TForm2::kQuestions; ++q)
+        QCOMPARE(form.questionPick(q), picks[q - 1]);
+
+    QVERIFY(form.close());
+    QVERIFY(!form.isVisible());
+    QVERIFY(storedResults(course).isEmpty());
+    form.showModeless();
+    QList<int> newPicks;
+    for (int q = 1; q <= TForm2::kQuestions; ++q) {
+        newPicks << form.questionPick(q);
+        QCOMPARE(form.answerOf(q), 1);
+        QVERIFY(!form.questionButton(q)->isChecked());
+    }
+    QCOMPARE(redLetters(form), QString());
+    QVERIFY(memoOf(form)->toPlainText().isEmpty());
+    QVERIFY(newPicks != picks); // 200^30 possible draws
+    QVERIFY(script.shown().isEmpty());
+}
+
+void TestingTest::failedInsertKeepsAttemptForRetry()
+{
+    TestCourse course;
+    seedBank(course, {QStringLiteral("2")});
+    DialogScript script;
+    TForm2 form([] { return QStringLiteral("aigerim"); });
+    form.showModeless();
+    openQuestion(form, 1);
+    chooseAnswer(form, 2);
+    course.exec(QStringLiteral("alter table Тесты rename to Тесты_old"));
+
+    auto* submit = form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3"));
+    QTest::mouseClick(submit, Qt::LeftButton);
+    QCOMPARE(script.shown().size(), 2);
+    QCOMPARE(script.shown()[0].text, QStringLiteral("Сіз 1 дұрыс жауап бердіңіз"));
+    QCOMPARE(script.shown()[1].kind, Dialogs::Kind::Error);
+    QVERIFY2(script.shown()[1].text.contains(QStringLiteral("Тесты")), qPrintable(script.shown()[1].text));
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.answerOf(1), 2);
+
+    course.exec(QStringLiteral("alter table Тесты_old rename to Тесты"));
+    script.clear();
+    QTest::mouseClick(submit, Qt::LeftButton);
+    QCOMPARE(script.texts(), QStringList{QStringLiteral("Сіз 1 дұрыс жауап бердіңіз")});
+    QCOMPARE(storedResults(course), QStringList{QStringLiteral("aigerim=1:integer")});
+    QVERIFY(!form.isVisible());
+}
+
+// Positions count rows in the order of the single-column statements, gaps and all, and only
+// the drawn rows are kept.
+void TestingTest::bankSnapshotPairsPositionsWithRows()
+{
+    TestCourse course;
+    QStringList rights;
+    for (int i = 0; i < 50; ++i)
+        rights << QString::number(i % 5 + 1);
+    seedBank(course, rights);
+    course.exec(QStringLiteral("delete from БДТест where Код in (1, 20, 50);"
+                               "insert into БДТест(Код,Вопрос,Ответ1,ОтветПр) values(20,'back','x','4');"
+                               "insert into БДТест(Вопрос) values(null);"));
+    const QStringList questions = course.column(QStringLiteral("select Вопрос from БДТест"));
+    const QStringList answersA = course.column(QStringLiteral("select Ответ1 from БДТест"));
+    const QStringList right = course.column(QStringLiteral("select ОтветПр from БДТест"));
+
+    int counted = -1;
+    const QuestionBank::Lists lists = QuestionBank::load([&counted](int rowCount) {
+        counted = rowCount;
+        return QList<int>{0, 17, 18, 48, 18, 99};
+    });
+    QCOMPARE(counted, static_cast<int>(questions.size()));
+    for (const int position : {0, 17, 18, 48}) {
+        QCOMPARE(lists[0].at(position), questions[position]);
+        QCOMPARE(lists[1].at(position), answersA[position]);
+        QCOMPARE(lists[6].at(position), right[position]);
+    }
+    QCOMPARE(lists[0].at(18), QStringLiteral("back"));
+    QCOMPARE(lists[5].at(18), QString());
+    QCOMPARE(lists[0].at(48), QString());
+    QCOMPARE(lists[0].count(), counted);
+    QVERIFY_THROWS_EXCEPTION(AppError, lists[0].at(1));
+    QVERIFY_THROWS_EXCEPTION(AppError, lists[0].at(counted));
+}
+
+void TestingTest::creationWithMissingDatabaseReportsEachDataSet()
+{
+    TestCourse course(TestCourse::Database::None);
+    DialogScript script;
+    TForm2 form([] { return QStringLiteral("ghg"); });
+    // Seven column data sets, then the preparation.
+    QCOMPARE(script.texts(Dialogs::Kind::Error).size(), 8);
+    for (const QString& text : script.texts())
+        QVERIFY2(text.contains(QStringLiteral("does not exist")), qPrintable(text));
+    script.clear();
+    TForm6 results;
+    QCOMPARE(script.texts(Dialogs::Kind::Error).size(), 1);
+    script.clear();
+    TForm8 hub([] { return QStringLiteral("ghg"); }, &form, &results);
+    QVERIFY(script.shown().isEmpty());
+
+    // The window still shows, reporting its failed preparation.
+    form.showModeless();
+    QVERIFY(form.isVisible());
+    QCOMPARE(script.texts(Dialogs::Kind::Error).size(), 1);
+}
+
+void TestingTest::hubShowsEditButtonToAdministratorOnly()
+{
+    TestCourse course;
+    DialogScript script;
+    QString login = QStringLiteral("ghg");
+    StubWindow testWindow;
+    TForm6 results;
+    TForm8 hub([&login] { return login; }, &testWindow, &results);
+    QCOMPARE(hub.objectName(), QStringLiteral("Form8"));
+    QCOMPARE(hub.windowTitle(), QStringLiteral("Тест"));
+    QCOMPARE(hub.size(), QSize(528, 449));
+    QCOMPARE(hub.takeTestButton()->geometry(), QRect(0, 48, 289, 57));
+    QCOMPARE(hub.resultsButton()->geometry(), QRect(144, 160, 289, 57));
+    QCOMPARE(hub.editTestButton()->geometry(), QRect(240, 280, 289, 57));
+    QVERIFY(hub.editTestButton()->isHidden());
+
+    login = QStringLiteral("Chief");
+    QVERIFY(hub.editTestButton()->isHidden()); // the copy is taken at a show, not before
+    hub.showModeless();
+    QCOMPARE(hub.userCopy(), QStringLiteral("Chief"));
+    QVERIFY(hub.editTestButton()->isVisible());
+    QTest::mouseClick(hub.editTestButton(), Qt::LeftButton); // no editor yet: nothing happens
+    StubWindow editor;
+    hub.setQuestionEditor(&editor);
+    QTest::mouseClick(hub.editTestButton(), Qt::LeftButton);
+    QCOMPARE(editor.shows, 1);
+
+    // A show of the open hub keeps its copy.
+    login = QStringLiteral("chief");
+    hub.showModeless();
+    QCOMPARE(hub.userCopy(), QStringLiteral("Chief"));
+    hub.close();
+    hub.showModeless();
+    QCOMPARE(hub.userCopy(), QStringLiteral("chief"));
+    QVERIFY(hub.editTestButton()->isHidden());
+
+    QTest::mouseClick(hub.takeTestButton(), Qt::LeftButton);
+    QCOMPARE(testWindow.shows, 1);
+    QVERIFY(hub.takeTestButton()->isChecked());
+    QTest::mouseClick(hub.resultsButton(), Qt::LeftButton);
+    QVERIFY(hub.resultsButton()->isChecked() && !hub.takeTestButton()->isChecked());
+    QVERIFY(script.shown().isEmpty());
+}
+
+void TestingTest::resultsFilterFollowsHubCopy()
+{
+    TestCourse course;
+    course.exec(QStringLiteral("insert into Тесты values('aigerim', 20);insert into Тесты values('nurlan', 12);"
+                               "insert into Тесты values('aigerim', 25);insert into Тесты values('Chief', 30);"));
+    DialogScript script;
+    QString login = QStringLiteral("aigerim");
+    StubWindow testWindow;
+    TForm6 results;
+    TForm8 hub([&login] { return login; }, &testWindow, &results);
+    QCOMPARE(results.objectName(), QStringLiteral("Form6"));
+    QCOMPARE(results.size(), QSize(267, 219));
+    QCOMPARE(results.windowTitle(), QStringLiteral("Тест натижесі"));
+
+    QTest::mouseClick(hub.resultsButton(), Qt::LeftButton);
+    QVERIFY(results.isVisible());
+    QCOMPARE(gridRows(results), QStringList({QStringLiteral("aigerim=20"), QStringLiteral("aigerim=25")}));
+    QCOMPARE(results.grid()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Пользователь"));
+    QCOMPARE(results.grid()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Верно"));
+
+    // Pressed again while open: the query runs again and shows the new row.
+    course.exec(QStringLiteral("insert into Тесты values('aigerim', 3)"));
+    QTest::mouseClick(hub.resultsButton(), Qt::LeftButton);
+    QCOMPARE(gridRows(results).size(), 3);
+
+    login = QStringLiteral("dana");
+    hub.close();
+    hub.showModeless();
+    QTest::mouseClick(hub.resultsButton(), Qt::LeftButton);
+    QVERIFY(gridRows(results).isEmpty());
+    QCOMPARE(results.grid()->model()->columnCount(), 2);
+
+    login = QStringLiteral("Chief");
+    hub.close();
+    hub.showModeless();
+    QTest::mouseClick(hub.resultsButton(), Qt::LeftButton);
+    QCOMPARE(gridRows(results).size(), 5);
+    QVERIFY(script.shown().isEmpty());
+}
+
+void TestingTest::ordinaryUserCannotChangeResults()
+{
+    TestCourse course;
+    course.exec(QStringLiteral("insert into Тесты values('aigerim', 20);insert into Тесты values('nurlan', 12);"));
+    const QStringList before = storedResults(course);
+    DialogScript script;
+    TForm6 results;
+    results.openResults(QStringLiteral("aigerim"));
+    results.showModeless();
+    QTableView* grid = results.grid();
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+
+    QVERIFY(!(grid->model()->flags(grid->currentIndex()) & Qt::ItemIsEditable));
+    QVERIFY(!grid->model()->setData(grid->currentIndex(), QStringLiteral("30")));
+    QTest::keyClick(grid, Qt::Key_F2);
+    QTest::keyClicks(grid, "30");
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->currentIndex()).center());
+    QVERIFY(!openEditor(grid));
+    QTest::keyClick(grid, Qt::Key_Insert);
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(gridRows(results), QStringList{QStringLiteral("aigerim=20")});
+    results.close();
+    QCOMPARE(storedResults(course), before);
+    QVERIFY(script.shown().isEmpty()); // not even a delete confirmation
+}
+
+// Two rows hold the same values; the edit reaches only the one that was changed, when the
+// grid leaves it.
+void TestingTest::administratorChangesExactlyTheRowLeft()
+{
+    TestCourse course;
+    course.exec(QStringLiteral("insert into Тесты values('aigerim', 20);insert into Тесты values('aigerim', 20);"
+                               "insert into Тесты values('nurlan', 5);"));
+    DialogScript script;
+    TForm6 results;
+    results.openResults(QStringLiteral("Chief"));
+    results.showModeless();
+    QTableView* grid = results.grid();
+    grid->setFocus();
+
+    auto typeInto = [grid](int row, int column, const QString& text) {
+        grid->setCurrentIndex(grid->model()->index(row, column));
+        QTest::keyClick(grid, Qt::Key_F2);
+        QLineEdit* editor = openEditor(grid);
+        QVERIFY(editor);
+        editor->selectAll();
+        typeText(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the editor's text is taken on the next turn of the loop
+    };
+    typeInto(1, 1, QStringLiteral("25"));
+    QCOMPARE(storedResults(course).at(1), QStringLiteral("aigerim=20:integer")); // not yet written
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(storedResults(course), QStringList({QStringLiteral("aigerim=20:integer"), QStringLiteral("aigerim=25:integer"),
+                                                 QStringLiteral("nurlan=5:integer")}));
+
+    // A whole-number column refuses text; the row stays as stored.
+    typeInto(0, 1, QStringLiteral("жиырма"));
+    QCOMPARE(script.texts(Dialogs::Kind::Error), QStringList{QStringLiteral("'жиырма' is not a valid integer value.")});
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(storedResults(course).at(0), QStringLiteral("aigerim=20:integer"));
+
+    // A change still pending when the window hides is written, not lost.
+    typeInto(2, 0, QStringLiteral("Нұрлан"));
+    results.close();
+    QCOMPARE(storedResults(course).at(2), QStringLiteral("Нұрлан=5:integer"));
+}
+
+void TestingTest::administratorAddsAndDeletesRows()
+{
+    TestCourse course;
+    course.exec(QStringLiteral("insert into Тесты values('aigerim', 20);insert into Тесты values('nurlan', 5);"));
+    DialogScript script;
+    TForm6 results;
+    results.openResults(QStringLiteral("Chief"));
+    results.showModeless();
+    QTableView* grid = results.grid();
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+
+    // A row inserted and left empty is not stored.
+    QTest::keyClick(grid, Qt::Key_Insert);
+    QCOMPARE(grid->model()->rowCount(), 3);
+    QCOMPARE(grid->currentIndex().row(), 0);
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(grid->model()->rowCount(), 2);
+    QCOMPARE(storedResults(course).size(), 2);
+
+    // Moving down past the last row appends one; it is stored once filled in and left.
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(grid->model()->rowCount(), 3);
+    QTest::keyClick(grid, Qt::Key_Down); // an empty new row is not followed by another
+    QCOMPARE(grid->model()->rowCount(), 3);
+    QTest::keyClick(grid, Qt::Key_F2);
+    QVERIFY(openEditor(grid));
+    typeText(openEditor(grid), QStringLiteral("dana"));
+    QTest::keyClick(openEditor(grid), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QTest::keyClick(grid, Qt::Key_Up);
+    QCOMPARE(storedResults(course).last(), QStringLiteral("dana=:null"));
+
+    // Ctrl+Delete asks first; Cancel keeps the row, OK deletes exactly it.
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+    script.answerConfirm(false);
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(storedResults(course).size(), 3);
+    script.answerConfirm(true);
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(script.shown().size(), 2);
+    QCOMPARE(script.shown()[0].kind, Dialogs::Kind::Confirm);
+    QCOMPARE(script.shown()[0].title, QStringLiteral("Confirm"));
+    QCOMPARE(script.shown()[0].text, QStringLiteral("Delete record?"));
+    QCOMPARE(storedResults(course), QStringList({QStringLiteral("nurlan=5:integer"), QStringLiteral("dana=:null")}));
+    QCOMPARE(gridRows(results), QStringList({QStringLiteral("nurlan=5"), QStringLiteral("dana=")}));
+}
+
+// The grid opens on its first page; a row the administrator adds before the rest is read is
+// not read a second time.
+void TestingTest::resultsGridReadsPageByPage()
+{
+    TestCourse course;
+    course.exec(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n where i < 1000) "
+                               "insert into Тесты select 'u' || (i % 7), i % 31 from n;"));
+    DialogScript script;
+    TForm6 results;
+    results.openResults(QStringLiteral("Chief"));
+    ResultsModel* model = results.model();
+    QVERIFY(model->rowCount() < 1000);
+    QVERIFY(model->canFetchMore({}));
+
+    model->insertBlankRow(0);
+    QVERIFY(model->setData(model->index(0, 0), QStringLiteral("new")));
+    model->post();
+    while (model->canFetchMore({}))
+        model->fetchMore({});
+    QCOMPARE(model->rowCount(), 1001);
+    int added = 0;
+    for (int row = 0; row < model->rowCount(); ++row)
+        added += model->index(row, 0).data().toString() == QLatin1String("new");
+    QCOMPARE(added, 1);
+
+    results.openResults(QStringLiteral("u3"));
+    while (model->canFetchMore({}))
+        model->fetchMore({});
+    QCOMPARE(model->rowCount(), 143); // i % 7 == 3 for i in 1..1000
+    QVERIFY(script.shown().isEmpty());
+}
+
+QTEST_MAIN(TestingTest)
+#include "tst_testing.moc"
