@@ -1,9 +1,7 @@
 // Test taking, the test hub and the results window, driven through their real widgets.
 
-#include "AppError.h"
 #include "Dialogs.h"
 #include "FormWindow.h"
-#include "QuestionBank.h"
 #include "ResultsModel.h"
 #include "ResultsWindow.h"
 #include "TestCourse.h"
@@ -51,6 +49,11 @@ int openQuestion(TForm2& form, int q)
 void chooseAnswer(TForm2& form, int a)
 {
     QTest::mouseClick(form.answerButton(a), Qt::LeftButton);
+}
+
+void submit(TForm2& form)
+{
+    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")), Qt::LeftButton);
 }
 
 // The letters down and red, in order; pressed letters are the red ones and no others.
@@ -115,13 +118,11 @@ private slots:
     void untouchedAttemptScoresAnswerA_data();
     void untouchedAttemptScoresAnswerA();
     void eachNumberKeepsItsOwnAnswer();
-    void badRightAnswerStopsTheSubmission_data();
-    void badRightAnswerStopsTheSubmission();
-    void emptyBankReportsOutOfBounds();
+    void failedSubmissionStoresNothing_data();
+    void failedSubmissionStoresNothing();
     void drawFollowsTheBankAsItIsNow();
     void closeBoxStoresNothingAndShowWhileOpenKeepsAttempt();
     void failedInsertKeepsAttemptForRetry();
-    void bankSnapshotPairsPositionsWithRows();
     void creationWithMissingDatabaseReportsEachDataSet();
     void hubShowsEditButtonToAdministratorOnly();
     void resultsFilterFollowsHubCopy();
@@ -131,38 +132,25 @@ private slots:
     void resultsGridReadsPageByPage();
 };
 
+// The run-time rows: positions and captions as the user sees them; nothing pressed.
 void TestingTest::layoutOfTheTestWindow()
 {
     TestCourse course;
     DialogScript script;
     TForm2 form([] { return QStringLiteral("aigerim"); });
-    QCOMPARE(form.objectName(), QStringLiteral("Form2"));
-    QCOMPARE(form.windowTitle(), QStringLiteral("Тестер"));
     QCOMPARE(form.size(), QSize(1024, 682));
     QVERIFY(!(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QVERIFY(form.windowFlags() & Qt::WindowCloseButtonHint);
     for (int q = 1; q <= TForm2::kQuestions; ++q) {
-        QAbstractButton* button = form.questionButton(q);
-        QCOMPARE(button->geometry(), QRect(30 * q - 25, 5, 30, 30));
-        QCOMPARE(button->text(), QString::number(q));
-        QVERIFY(button->font().bold() && button->isCheckable() && !button->isChecked());
+        QCOMPARE(form.questionButton(q)->mapTo(&form, QPoint(0, 0)), QPoint(30 * q - 25, 5));
+        QCOMPARE(form.questionButton(q)->text(), QString::number(q));
+        QVERIFY(!form.questionButton(q)->isChecked());
     }
-    const QString letters = QStringLiteral("ABCDE");
     for (int a = 1; a <= TForm2::kAnswers; ++a) {
-        QAbstractButton* button = form.answerButton(a);
-        QCOMPARE(button->geometry(), QRect(80 * a - 70, 2, 70, 50));
-        QCOMPARE(button->text(), QString(letters[a - 1]));
-        QCOMPARE(button->font().pointSize(), 20);
+        QCOMPARE(form.answerButton(a)->mapTo(&form, QPoint(0, 0)), QPoint(80 * a - 70 + 1, 44));
+        QCOMPARE(form.answerButton(a)->size(), QSize(70, 50));
+        QCOMPARE(form.answerButton(a)->text(), QString(QChar(u'A' + a - 1)));
     }
-    QCOMPARE(form.questionButton(30)->mapTo(&form, QPoint(0, 0)), QPoint(875, 5));
-    QCOMPARE(form.answerButton(5)->mapTo(&form, QPoint(0, 0)), QPoint(331, 44));
-    auto* submit = form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3"));
-    QCOMPARE(submit->text(), QStringLiteral("Тест тапсыру"));
-    QCOMPARE(submit->mapTo(&form, QPoint(0, 0)), QPoint(857, 45));
-    auto* label = form.findChild<QLabel*>(QStringLiteral("Label1"));
-    QCOMPARE(label->font().pixelSize(), 24);
-    QCOMPARE(label->text(), QStringLiteral("aigerim"));
-    QCOMPARE(memoOf(form)->geometry(), QRect(0, 97, 1024, 585));
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("aigerim"));
     QVERIFY(script.shown().isEmpty());
 }
 
@@ -193,7 +181,7 @@ void TestingTest::wholeAttemptIsScoredShownAndStored()
     QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("aigerim"));
     QVERIFY(storedResults(course).isEmpty());
 
-    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")), Qt::LeftButton);
+    submit(form);
     QCOMPARE(script.shown().size(), 1);
     QCOMPARE(script.shown()[0].kind, Dialogs::Kind::Message);
     QCOMPARE(script.shown()[0].text, QStringLiteral("Сіз 15 дұрыс жауап бердіңіз"));
@@ -220,7 +208,7 @@ void TestingTest::untouchedAttemptScoresAnswerA()
     DialogScript script;
     TForm2 form([] { return QStringLiteral("aigerim"); });
     form.showModeless();
-    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")), Qt::LeftButton);
+    submit(form);
     QCOMPARE(script.texts(), QStringList{QStringLiteral("Сіз %1 дұрыс жауап бердіңіз").arg(score)});
     QCOMPARE(storedResults(course), QStringList{QStringLiteral("aigerim=%1:integer").arg(score)});
 }
@@ -257,56 +245,42 @@ void TestingTest::eachNumberKeepsItsOwnAnswer()
     QVERIFY(form.questionButton(1)->isChecked());
     QCOMPARE(redLetters(form), QStringLiteral("C"));
 
-    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")), Qt::LeftButton);
+    submit(form);
     QCOMPARE(script.texts(), QStringList{QStringLiteral("Сіз 1 дұрыс жауап бердіңіз")});
 }
 
-void TestingTest::badRightAnswerStopsTheSubmission_data()
+void TestingTest::failedSubmissionStoresNothing_data()
 {
-    QTest::addColumn<QString>("right");
-    QTest::newRow("letters") << QStringLiteral("x");
-    QTest::newRow("empty") << QString();
+    QTest::addColumn<QStringList>("bank");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("letters") << QStringList{QStringLiteral("x")} << QStringLiteral("'x' is not a valid integer value.");
+    QTest::newRow("empty value") << QStringList{QString()} << QStringLiteral("'' is not a valid integer value.");
+    QTest::newRow("empty bank") << QStringList{} << QStringLiteral("List index out of bounds (0)");
 }
 
-void TestingTest::badRightAnswerStopsTheSubmission()
+// Nothing is shown or stored and the attempt stays as it was. An empty bank fails already when
+// a question is opened, after its letter has gone down.
+void TestingTest::failedSubmissionStoresNothing()
 {
-    QFETCH(QString, right);
+    QFETCH(QStringList, bank);
+    QFETCH(QString, error);
     TestCourse course;
-    seedBank(course, {right});
+    seedBank(course, bank);
     DialogScript script;
     TForm2 form([] { return QStringLiteral("aigerim"); });
     form.showModeless();
     openQuestion(form, 7);
+    QCOMPARE(script.texts(), bank.isEmpty() ? QStringList{error} : QStringList{});
+    QCOMPARE(redLetters(form), QStringLiteral("A"));
     chooseAnswer(form, 5);
 
-    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")), Qt::LeftButton);
-    QCOMPARE(script.texts(Dialogs::Kind::Error),
-             QStringList{QStringLiteral("'%1' is not a valid integer value.").arg(right)});
-    QVERIFY(script.texts(Dialogs::Kind::Message).isEmpty());
+    script.clear();
+    submit(form);
+    QCOMPARE(script.texts(), QStringList{error});
+    QCOMPARE(script.shown()[0].kind, Dialogs::Kind::Error);
     QVERIFY(storedResults(course).isEmpty());
     QVERIFY(form.isVisible());
     QCOMPARE(form.answerOf(7), 5);
-    QCOMPARE(redLetters(form), QStringLiteral("E"));
-}
-
-void TestingTest::emptyBankReportsOutOfBounds()
-{
-    TestCourse course;
-    DialogScript script;
-    TForm2 form([] { return QStringLiteral("aigerim"); });
-    form.showModeless();
-    QVERIFY(script.shown().isEmpty());
-
-    openQuestion(form, 3);
-    QCOMPARE(script.texts(Dialogs::Kind::Error), QStringList{QStringLiteral("List index out of bounds (0)")});
-    QCOMPARE(redLetters(form), QStringLiteral("A"));
-    QVERIFY(memoOf(form)->toPlainText().isEmpty());
-
-    script.clear();
-    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")), Qt::LeftButton);
-    QCOMPARE(script.texts(), QStringList{QStringLiteral("List index out of bounds (0)")});
-    QVERIFY(storedResults(course).isEmpty());
-    QVERIFY(form.isVisible());
 }
 
 // Each attempt draws from the bank as it is when it is prepared: after questions are removed
@@ -314,10 +288,7 @@ void TestingTest::emptyBankReportsOutOfBounds()
 void TestingTest::drawFollowsTheBankAsItIsNow()
 {
     TestCourse course;
-    QStringList rights;
-    for (int i = 0; i < 40; ++i)
-        rights << QStringLiteral("1");
-    seedBank(course, rights);
+    seedBank(course, QStringList(40, QStringLiteral("1")));
     DialogScript script;
     TForm2 form([] { return QStringLiteral("aigerim"); });
     form.showModeless();
@@ -329,7 +300,7 @@ void TestingTest::drawFollowsTheBankAsItIsNow()
         const int shown = openQuestion(form, q);
         QVERIFY2(shown >= 1 && shown <= 5, qPrintable(QString::number(shown)));
     }
-    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")), Qt::LeftButton);
+    submit(form);
     QCOMPARE(script.texts(), QStringList{QStringLiteral("Сіз 30 дұрыс жауап бердіңіз")});
 
     course.exec(QStringLiteral("delete from БДТест"));
@@ -346,39 +317,33 @@ void TestingTest::drawFollowsTheBankAsItIsNow()
 void TestingTest::closeBoxStoresNothingAndShowWhileOpenKeepsAttempt()
 {
     TestCourse course;
-    QStringList rights;
-    for (int i = 0; i < 200; ++i)
-        rights << QStringLiteral("1");
-    seedBank(course, rights);
+    seedBank(course, QStringList(200, QStringLiteral("1")));
     DialogScript script;
     TForm2 form([] { return QStringLiteral("aigerim"); });
+    auto picks = [&form] {
+        QList<int> result;
+        for (int q = 1; q <= TForm2::kQuestions; ++q)
+            result << form.questionPick(q);
+        return result;
+    };
     form.showModeless();
-    QList<int> picks;
-    for (int q = 1; q <= TForm2::kQuestions; ++q)
-        picks << form.questionPick(q);
+    const QList<int> first = picks();
     openQuestion(form, 4);
     chooseAnswer(form, 4);
 
     form.showModeless(); // already open: brought to the front only
     QVERIFY(form.questionButton(4)->isChecked());
-    QCOMPARE(form.answerOf(4), 4);
     QCOMPARE(redLetters(form), QStringLiteral("D"));
-    for (int q = 1; q <= TForm2::kQuestions; ++q)
-        QCOMPARE(form.questionPick(q), picks[q - 1]);
+    QCOMPARE(picks(), first);
 
     QVERIFY(form.close());
-    QVERIFY(!form.isVisible());
     QVERIFY(storedResults(course).isEmpty());
     form.showModeless();
-    QList<int> newPicks;
-    for (int q = 1; q <= TForm2::kQuestions; ++q) {
-        newPicks << form.questionPick(q);
-        QCOMPARE(form.answerOf(q), 1);
-        QVERIFY(!form.questionButton(q)->isChecked());
-    }
+    QVERIFY(picks() != first); // one in 200^30
+    for (int q = 1; q <= TForm2::kQuestions; ++q)
+        QVERIFY(form.answerOf(q) == 1 && !form.questionButton(q)->isChecked());
     QCOMPARE(redLetters(form), QString());
     QVERIFY(memoOf(form)->toPlainText().isEmpty());
-    QVERIFY(newPicks != picks); // 200^30 possible draws
     QVERIFY(script.shown().isEmpty());
 }
 
@@ -393,8 +358,7 @@ void TestingTest::failedInsertKeepsAttemptForRetry()
     chooseAnswer(form, 2);
     course.exec(QStringLiteral("alter table Тесты rename to Тесты_old"));
 
-    auto* submit = form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3"));
-    QTest::mouseClick(submit, Qt::LeftButton);
+    submit(form);
     QCOMPARE(script.shown().size(), 2);
     QCOMPARE(script.shown()[0].text, QStringLiteral("Сіз 1 дұрыс жауап бердіңіз"));
     QCOMPARE(script.shown()[1].kind, Dialogs::Kind::Error);
@@ -404,45 +368,10 @@ void TestingTest::failedInsertKeepsAttemptForRetry()
 
     course.exec(QStringLiteral("alter table Тесты_old rename to Тесты"));
     script.clear();
-    QTest::mouseClick(submit, Qt::LeftButton);
+    submit(form);
     QCOMPARE(script.texts(), QStringList{QStringLiteral("Сіз 1 дұрыс жауап бердіңіз")});
     QCOMPARE(storedResults(course), QStringList{QStringLiteral("aigerim=1:integer")});
     QVERIFY(!form.isVisible());
-}
-
-// Positions count rows in the order of the single-column statements, gaps and all, and only
-// the drawn rows are kept.
-void TestingTest::bankSnapshotPairsPositionsWithRows()
-{
-    TestCourse course;
-    QStringList rights;
-    for (int i = 0; i < 50; ++i)
-        rights << QString::number(i % 5 + 1);
-    seedBank(course, rights);
-    course.exec(QStringLiteral("delete from БДТест where Код in (1, 20, 50);"
-                               "insert into БДТест(Код,Вопрос,Ответ1,ОтветПр) values(20,'back','x','4');"
-                               "insert into БДТест(Вопрос) values(null);"));
-    const QStringList questions = course.column(QStringLiteral("select Вопрос from БДТест"));
-    const QStringList answersA = course.column(QStringLiteral("select Ответ1 from БДТест"));
-    const QStringList right = course.column(QStringLiteral("select ОтветПр from БДТест"));
-
-    int counted = -1;
-    const QuestionBank::Lists lists = QuestionBank::load([&counted](int rowCount) {
-        counted = rowCount;
-        return QList<int>{0, 17, 18, 48, 18, 99};
-    });
-    QCOMPARE(counted, static_cast<int>(questions.size()));
-    for (const int position : {0, 17, 18, 48}) {
-        QCOMPARE(lists[0].at(position), questions[position]);
-        QCOMPARE(lists[1].at(position), answersA[position]);
-        QCOMPARE(lists[6].at(position), right[position]);
-    }
-    QCOMPARE(lists[0].at(18), QStringLiteral("back"));
-    QCOMPARE(lists[5].at(18), QString());
-    QCOMPARE(lists[0].at(48), QString());
-    QCOMPARE(lists[0].count(), counted);
-    QVERIFY_THROWS_EXCEPTION(AppError, lists[0].at(1));
-    QVERIFY_THROWS_EXCEPTION(AppError, lists[0].at(counted));
 }
 
 void TestingTest::creationWithMissingDatabaseReportsEachDataSet()
@@ -475,12 +404,6 @@ void TestingTest::hubShowsEditButtonToAdministratorOnly()
     StubWindow testWindow;
     TForm6 results;
     TForm8 hub([&login] { return login; }, &testWindow, &results);
-    QCOMPARE(hub.objectName(), QStringLiteral("Form8"));
-    QCOMPARE(hub.windowTitle(), QStringLiteral("Тест"));
-    QCOMPARE(hub.size(), QSize(528, 449));
-    QCOMPARE(hub.takeTestButton()->geometry(), QRect(0, 48, 289, 57));
-    QCOMPARE(hub.resultsButton()->geometry(), QRect(144, 160, 289, 57));
-    QCOMPARE(hub.editTestButton()->geometry(), QRect(240, 280, 289, 57));
     QVERIFY(hub.editTestButton()->isHidden());
 
     login = QStringLiteral("Chief");
@@ -521,9 +444,6 @@ void TestingTest::resultsFilterFollowsHubCopy()
     StubWindow testWindow;
     TForm6 results;
     TForm8 hub([&login] { return login; }, &testWindow, &results);
-    QCOMPARE(results.objectName(), QStringLiteral("Form6"));
-    QCOMPARE(results.size(), QSize(267, 219));
-    QCOMPARE(results.windowTitle(), QStringLiteral("Тест натижесі"));
 
     QTest::mouseClick(hub.resultsButton(), Qt::LeftButton);
     QVERIFY(results.isVisible());
