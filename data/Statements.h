@@ -26,8 +26,10 @@ inline const QStringList resultsOfUser = {QStringLiteral("select * from Тест
                                           QStringLiteral("where Пользователь= :a")};
 
 // An attempt reads only the questions it draws: the row ids in row order give the number of
-// questions and the row at each position, then each drawn row is read by its id.
-inline const QStringList questionRowIds = {QStringLiteral("select rowid from БДТест")};
+// questions and the row at each position, then each drawn row is read by its id. The order is
+// spelt out because an index on the table would otherwise give its own order; for the plain
+// table it costs nothing, being the order of a full scan.
+inline const QStringList questionRowIds = {QStringLiteral("select rowid from БДТест order by rowid")};
 inline const QStringList questionById = {
     QStringLiteral("select Вопрос, Ответ1, Ответ2, Ответ3, Ответ4, Ответ5, ОтветПр from БДТест"),
     QStringLiteral("where rowid= :a")};

@@ -148,7 +148,6 @@ void TForm2::FormCreate()
 {
     AnswerSheet.fill(1);
     ui->Memo1->clear();
-    ColumnCaches[Question].clear();
     const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
     std::seed_seq seed{static_cast<quint32>(now), static_cast<quint32>(static_cast<quint64>(now) >> 32)};
     m_random.seed(seed);
