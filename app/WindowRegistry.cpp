@@ -2,7 +2,10 @@
 
 #include "AuthorsWindow.h"
 #include "MainWindow.h"
+#include "ResultsWindow.h"
 #include "SignInWindow.h"
+#include "TestHubWindow.h"
+#include "TestWindow.h"
 
 #include <QAbstractButton>
 
@@ -12,7 +15,10 @@ WindowRegistry::WindowRegistry() = default;
 WindowRegistry::~WindowRegistry()
 {
     m_form9.reset();
+    m_form8.reset();
+    m_form6.reset();
     m_form3.reset();
+    m_form2.reset();
     m_form1.reset();
 }
 
@@ -27,10 +33,18 @@ std::unique_ptr<Window> WindowRegistry::create(Args&&... args)
 void WindowRegistry::createAll()
 {
     m_form1 = create<TForm1>();
+    // CurrentUser is the caption of the main window's panel, read when it is needed.
+    const TForm1* main = m_form1.get();
+    auto currentUser = [main] { return main->currentUser(); };
+
+    m_form2 = create<TForm2>(currentUser);
     m_form3 = create<TForm3>(m_form1.get());
+    m_form6 = create<TForm6>();
+    m_form8 = create<TForm8>(currentUser, m_form2.get(), m_form6.get());
     m_form9 = create<TForm9>();
 
     TForm1::Targets targets;
+    targets.testHub = m_form8.get();
     targets.authors = m_form9.get();
     targets.signIn = m_form3.get();
     m_form1->setTargets(targets);

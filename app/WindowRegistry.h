@@ -5,7 +5,10 @@
 
 class FormWindow;
 class TForm1;
+class TForm2;
 class TForm3;
+class TForm6;
+class TForm8;
 class TForm9;
 
 // Creates the program's windows once, in their fixed order, and keeps them until exit.
@@ -24,7 +27,10 @@ public:
     QList<FormWindow*> creationOrder() const { return m_order; }
 
     TForm1* form1() const { return m_form1.get(); }
+    TForm2* form2() const { return m_form2.get(); }
     TForm3* form3() const { return m_form3.get(); }
+    TForm6* form6() const { return m_form6.get(); }
+    TForm8* form8() const { return m_form8.get(); }
     TForm9* form9() const { return m_form9.get(); }
 
 private:
@@ -33,6 +39,9 @@ private:
 
     QList<FormWindow*> m_order;
     std::unique_ptr<TForm1> m_form1;
+    std::unique_ptr<TForm2> m_form2;
     std::unique_ptr<TForm3> m_form3;
+    std::unique_ptr<TForm6> m_form6;
+    std::unique_ptr<TForm8> m_form8;
     std::unique_ptr<TForm9> m_form9;
 };

@@ -114,8 +114,9 @@ void ShellTest::startupWithMissingDatabaseReportsEachFailureAndGoesOn()
     // One box for the connection, then one for each data set that its window opens while it is
     // built, in creation order, then the failed creation handlers.
     const QStringList texts = script.texts(Dialogs::Kind::Error);
-    // Main window: the connection. Sign-in: its two lists, then its creation handler.
-    QCOMPARE(texts.size(), 1 + 2 + 1);
+    // Main window: the connection. Test window: its seven column lists, then its preparation.
+    // Sign-in: its two lists, then its creation handler. Results: its query.
+    QCOMPARE(texts.size(), 1 + (7 + 1) + (2 + 1) + 1);
     for (const QString& text : texts)
         QVERIFY2(text.contains(QStringLiteral("does not exist")), qPrintable(text));
     QVERIFY(!QFile::exists(course.dbPath()));
