@@ -32,6 +32,8 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("allResults"), allResults});
     entries.append({QStringLiteral("resultsOfUser"), resultsOfUser});
     entries.append({QStringLiteral("questionRowIds"), questionRowIds});
+    entries.append({QStringLiteral("dataVersion"), dataVersion});
+    entries.append({QStringLiteral("connectionChanges"), connectionChanges});
     entries.append({QStringLiteral("questionById"), questionById});
     entries.append({QStringLiteral("resultsPage"), resultsPage});
     entries.append({QStringLiteral("resultsOfUserPage"), resultsOfUserPage});

@@ -30,6 +30,10 @@ inline const QStringList resultsOfUser = {QStringLiteral("select * from Тест
 // spelt out because an index on the table would otherwise give its own order; for the plain
 // table it costs nothing, being the order of a full scan.
 inline const QStringList questionRowIds = {QStringLiteral("select rowid from БДТест order by rowid")};
+// Whether the database changed since the ids were listed: the data version moves when another
+// connection commits a change, the change count when this connection changes rows.
+inline const QStringList dataVersion = {QStringLiteral("pragma data_version")};
+inline const QStringList connectionChanges = {QStringLiteral("select total_changes()")};
 inline const QStringList questionById = {
     QStringLiteral("select Вопрос, Ответ1, Ответ2, Ответ3, Ответ4, Ответ5, ОтветПр from БДТест"),
     QStringLiteral("where rowid= :a")};

@@ -1,23 +1,49 @@
 #include "QuestionBank.h"
 
 #include "AppError.h"
+#include "Connection.h"
 #include "Query.h"
 #include "Statements.h"
 #include "Transaction.h"
 
-#include <vector>
+namespace {
 
-namespace QuestionBank {
-
-Lists load(const std::function<QList<int>(int rowCount)>& draw)
+qint64 scalar(const QStringList& statement)
 {
-    Transaction transaction;
+    Query query;
+    query.setStatement(statement);
+    query.open();
+    return query.rowCount() > 0 ? query.value(0, 0).toLongLong() : -1;
+}
 
-    std::vector<qint64> rowIds;
+} // namespace
+
+// Inside a read transaction the data version is that of the snapshot being read.
+QuestionBank::Stamp QuestionBank::currentStamp()
+{
+    return {Connection::shared().filePath(), scalar(Statements::dataVersion),
+            scalar(Statements::connectionChanges)};
+}
+
+void QuestionBank::listRowIds()
+{
+    m_valid = false;
+    m_rowIds.clear();
     Query ids(QStringLiteral("questionRowIds"));
     ids.setStatement(Statements::questionRowIds);
-    ids.scan([&rowIds](const QSqlQuery& row) { rowIds.push_back(row.value(0).toLongLong()); });
-    const int rowCount = static_cast<int>(rowIds.size());
+    ids.scan([this](const QSqlQuery& row) { m_rowIds.push_back(row.value(0).toLongLong()); });
+}
+
+QuestionBank::Lists QuestionBank::load(const std::function<QList<int>(int rowCount)>& draw)
+{
+    Transaction transaction;
+    const Stamp stamp = currentStamp();
+    if (!m_valid || !(stamp == m_listed)) {
+        listRowIds();
+        m_listed = stamp;
+        m_valid = true;
+    }
+    const int rowCount = static_cast<int>(m_rowIds.size());
 
     const QList<int> positions = draw(rowCount);
     Lists lists;
@@ -31,12 +57,14 @@ Lists load(const std::function<QList<int>(int rowCount)>& draw)
         if (position < 0 || position >= rowCount || done.contains(position))
             continue;
         done << position;
-        row.bind(QStringLiteral("a"), rowIds[static_cast<size_t>(position)]);
+        row.bind(QStringLiteral("a"), m_rowIds[static_cast<size_t>(position)]);
         row.open();
-        // Cannot happen inside the read transaction; it would mean a bank changed under us.
-        if (row.rowCount() != 1)
+        // Cannot happen while the stamp holds; it would mean the bank changed unnoticed.
+        if (row.rowCount() != 1) {
+            m_valid = false;
             throw AppError(QStringLiteral("The question bank changed while the test was being "
                                           "prepared; please try again"));
+        }
         for (int column = 0; column < kColumns; ++column)
             lists[column].put(position, row.text(0, column));
     }
@@ -45,4 +73,8 @@ Lists load(const std::function<QList<int>(int rowCount)>& draw)
     return lists;
 }
 
-} // namespace QuestionBank
+void QuestionBank::noteOtherChanges(int rows)
+{
+    if (m_valid)
+        m_listed.changes += rows;
+}

@@ -170,7 +170,7 @@ void TForm2::Button1Click()
     QuestionPick.fill(0);
 
     std::array<qint32, kQuestions> picks{};
-    QuestionBank::Lists lists = QuestionBank::load([this, &picks](int rowCount) {
+    QuestionBank::Lists lists = m_bank.load([this, &picks](int rowCount) {
         QList<int> positions;
         for (qint32& pick : picks) {
             pick = rowCount > 0 ? m_random.bounded(rowCount) : 0;
@@ -224,7 +224,7 @@ void TForm2::sSpeedButton3Click()
     // The login at this moment, which may differ from the one the label shows.
     m_work.bind(QStringLiteral("a1"), m_currentUser ? m_currentUser() : QString());
     m_work.bind(QStringLiteral("a2"), int(Score));
-    m_work.execSql();
+    m_bank.noteOtherChanges(m_work.execSql());
     hide();
 }
 

@@ -62,6 +62,7 @@ private:
     QButtonGroup* m_questionGroup = nullptr;
     QButtonGroup* m_answerGroup = nullptr;
     QRandomGenerator m_random;
+    QuestionBank m_bank;
     Query m_work{QStringLiteral("ADOQuery1")};
 
     // The attempt. Index q - 1 holds question q, index a - 1 answer a.
