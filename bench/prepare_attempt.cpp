@@ -58,22 +58,24 @@ void buildCourse(const QString& path, int questions, int results)
     check(sqlite3_exec(db, schema.readAll().constData(), nullptr, nullptr, nullptr), db);
     check(sqlite3_exec(db, "begin", nullptr, nullptr, nullptr), db);
     sqlite3_stmt* insert = nullptr;
-    check(sqlite3_prepare_v2(db,
-                             "insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр) "
-                             "values(?,?,?,?,?,?,?)",
-                             -1, &insert, nullptr),
-          db);
+    check(
+        sqlite3_prepare_v2(db,
+                           "insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр) "
+                           "values(?,?,?,?,?,?,?)",
+                           -1, &insert, nullptr),
+        db);
     const QByteArray question =
         "Компьютердің орталық процессоры қандай қызмет атқарады және оның негізгі бөліктері "
         "қандай? Сұрақ нөмірі ";
     const QByteArray answer = "Жауап нұсқасы, ол бірнеше сөзден тұрады: ";
     for (int i = 0; i < questions; ++i) {
         const QByteArray number = QByteArray::number(i);
-        const QByteArray texts[6] = {question + number,      answer + "A" + number,
+        const QByteArray texts[6] = {question + number,     answer + "A" + number,
                                      answer + "B" + number, answer + "C" + number,
                                      answer + "D" + number, answer + "E" + number};
         for (int c = 0; c < 6; ++c)
-            sqlite3_bind_text(insert, c + 1, texts[c].constData(), int(texts[c].size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, c + 1, texts[c].constData(), int(texts[c].size()),
+                              SQLITE_TRANSIENT);
         sqlite3_bind_int(insert, 7, i % 5 + 1);
         check(sqlite3_step(insert), db);
         sqlite3_reset(insert);
@@ -96,8 +98,7 @@ struct Timing {
     double min, median, max;
 };
 
-template <typename Action, typename Setup>
-Timing timeRuns(int runs, Action action, Setup setup)
+template <typename Action, typename Setup> Timing timeRuns(int runs, Action action, Setup setup)
 {
     QList<double> ms;
     for (int i = 0; i < runs; ++i) {
@@ -111,15 +112,15 @@ Timing timeRuns(int runs, Action action, Setup setup)
     return {ms.first(), ms[ms.size() / 2], ms.last()};
 }
 
-template <typename Action>
-Timing timeRuns(int runs, Action action)
+template <typename Action> Timing timeRuns(int runs, Action action)
 {
     return timeRuns(runs, action, [] {});
 }
 
 void report(const char* what, const Timing& t)
 {
-    std::printf("%-46s min %7.1f ms  median %7.1f ms  max %7.1f ms\n", what, t.min, t.median, t.max);
+    std::printf("%-46s min %7.1f ms  median %7.1f ms  max %7.1f ms\n", what, t.min, t.median,
+                t.max);
 }
 
 } // namespace
@@ -157,18 +158,25 @@ int main(int argc, char* argv[])
     // The ids of the bank are listed again only when the database may have changed.
     sqlite3* other = nullptr;
     sqlite3_open(dir.filePath(QStringLiteral("db.mdb")).toUtf8().constData(), &other);
-    report("  after another program stored a result", timeRuns(runs, [&] { form.FormCreate(); }, [&] {
-               sqlite3_exec(other, "insert into Тесты values('other', 1)", nullptr, nullptr, nullptr);
-           }));
+    report("  after another program stored a result",
+           timeRuns(
+               runs, [&] { form.FormCreate(); },
+               [&] {
+                   sqlite3_exec(other, "insert into Тесты values('other', 1)", nullptr, nullptr,
+                                nullptr);
+               }));
     sqlite3_close(other);
-    report("  after this window stored a result", timeRuns(runs, [&] { form.show(); }, [&] {
-               form.show();
-               form.sSpeedButton3Click();
-           }));
+    report("  after this window stored a result", timeRuns(
+                                                      runs, [&] { form.show(); },
+                                                      [&] {
+                                                          form.show();
+                                                          form.sSpeedButton3Click();
+                                                      }));
     form.hide();
     const long rssAfter = statusKilobytes("VmRSS:");
-    std::printf("memory: %ld kB before the window, %ld kB once built, %ld kB after %d preparations\n",
-                rssStart, rssWindow, rssAfter, 5 * runs);
+    std::printf(
+        "memory: %ld kB before the window, %ld kB once built, %ld kB after %d preparations\n",
+        rssStart, rssWindow, rssAfter, 5 * runs);
     int held = 0;
     for (int position = 0; position < form.columnCaches()[0].count(); ++position) {
         try {
@@ -177,7 +185,8 @@ int main(int argc, char* argv[])
         } catch (...) {
         }
     }
-    std::printf("question texts held by the attempt: %d of %d rows\n", held, form.columnCaches()[0].count());
+    std::printf("question texts held by the attempt: %d of %d rows\n", held,
+                form.columnCaches()[0].count());
 
     // For comparison: the seven columns read whole, as a full load of the bank would.
     const long rssBeforeFull = statusKilobytes("VmRSS:");
@@ -196,12 +205,16 @@ int main(int argc, char* argv[])
     }
 
     TForm6 grid;
-    report("results window: open for the administrator", timeRuns(runs, [&] { grid.openResults(QStringLiteral("Chief")); }));
+    report("results window: open for the administrator",
+           timeRuns(runs, [&] { grid.openResults(QStringLiteral("Chief")); }));
     std::printf("  rows read on opening: %d\n", grid.model()->rowCount());
-    report("results window: open for one student", timeRuns(runs, [&] { grid.openResults(QStringLiteral("student7")); }));
-    report("results window: open for a login with no rows", timeRuns(std::min(runs, 5), [&] { grid.openResults(QStringLiteral("nobody")); }));
+    report("results window: open for one student",
+           timeRuns(runs, [&] { grid.openResults(QStringLiteral("student7")); }));
+    report("results window: open for a login with no rows",
+           timeRuns(std::min(runs, 5), [&] { grid.openResults(QStringLiteral("nobody")); }));
     grid.openResults(QStringLiteral("Chief"));
-    report("results window: read one more page", timeRuns(runs, [&] { grid.model()->fetchMore({}); }));
+    report("results window: read one more page",
+           timeRuns(runs, [&] { grid.model()->fetchMore({}); }));
 
     int errors = 0;
     for (const auto& shown : dialogs.shown()) {

@@ -29,7 +29,8 @@ inline const QStringList resultsOfUser = {QStringLiteral("select * from Тест
 // questions and the row at each position, then each drawn row is read by its id. The order is
 // spelt out because an index on the table would otherwise give its own order; for the plain
 // table it costs nothing, being the order of a full scan.
-inline const QStringList questionRowIds = {QStringLiteral("select rowid from БДТест order by rowid")};
+inline const QStringList questionRowIds = {
+    QStringLiteral("select rowid from БДТест order by rowid")};
 // Whether the database changed since the ids were listed: the data version moves when another
 // connection commits a change, the change count when this connection changes rows.
 inline const QStringList dataVersion = {QStringLiteral("pragma data_version")};

@@ -25,7 +25,8 @@ TForm6::TForm6(QWidget* parent)
     titleFont.setPixelSize(11);
     setFont(titleFont);
     QFont cellFont;
-    cellFont.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    cellFont.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                          QStringLiteral("DejaVu Sans")});
     cellFont.setPixelSize(16);
     cellFont.setBold(true);
     ui->resultsGrid->setFont(cellFont);

@@ -98,6 +98,15 @@ QString TForm8::userCopy() const
     return ui->sPanel1->text();
 }
 
-QAbstractButton* TForm8::takeTestButton() const { return ui->takeTestButton; }
-QAbstractButton* TForm8::resultsButton() const { return ui->resultsButton; }
-QAbstractButton* TForm8::editTestButton() const { return ui->editTestButton; }
+QAbstractButton* TForm8::takeTestButton() const
+{
+    return ui->takeTestButton;
+}
+QAbstractButton* TForm8::resultsButton() const
+{
+    return ui->resultsButton;
+}
+QAbstractButton* TForm8::editTestButton() const
+{
+    return ui->editTestButton;
+}

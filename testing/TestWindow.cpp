@@ -88,7 +88,8 @@ void TForm2::buildButtons()
         button->setFont(questionFont);
         button->setCheckable(true);
         m_questionGroup->addButton(button, q);
-        connect(button, &QToolButton::clicked, this, [this] { guarded([this] { SpeedButton1Click(); }); });
+        connect(button, &QToolButton::clicked, this,
+                [this] { guarded([this] { SpeedButton1Click(); }); });
         QuestionButtons[q - 1] = button;
     }
 
@@ -104,7 +105,8 @@ void TForm2::buildButtons()
         button->setFont(answerFont);
         button->setCheckable(true);
         m_answerGroup->addButton(button, a);
-        connect(button, &QToolButton::clicked, this, [this] { guarded([this] { SpeedButton2Click(); }); });
+        connect(button, &QToolButton::clicked, this,
+                [this] { guarded([this] { SpeedButton2Click(); }); });
         AnswerButtons[a - 1] = button;
     }
 
@@ -149,7 +151,8 @@ void TForm2::FormCreate()
     AnswerSheet.fill(1);
     ui->Memo1->clear();
     const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
-    std::seed_seq seed{static_cast<quint32>(now), static_cast<quint32>(static_cast<quint64>(now) >> 32)};
+    std::seed_seq seed{static_cast<quint32>(now),
+                       static_cast<quint32>(static_cast<quint64>(now) >> 32)};
     m_random.seed(seed);
     releaseAll(m_questionGroup);
     Button1Click();
@@ -232,7 +235,8 @@ void TForm2::colourAnswers()
 {
     for (QAbstractButton* button : AnswerButtons) {
         QPalette palette = button->palette();
-        palette.setColor(QPalette::ButtonText, button->isChecked() ? QColor(255, 0, 0) : QColor(0, 0, 0));
+        palette.setColor(QPalette::ButtonText,
+                         button->isChecked() ? QColor(255, 0, 0) : QColor(0, 0, 0));
         button->setPalette(palette);
     }
 }

@@ -27,10 +27,11 @@ void seedBank(const TestCourse& course, const QStringList& rights, int firstNumb
 {
     QString sql;
     for (int i = 0; i < rights.size(); ++i) {
-        sql += QStringLiteral("insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр) "
-                              "values('Q%1','Q%1 A','Q%1 B','Q%1 C','Q%1 D','Q%1 E','%2');")
-                   .arg(firstNumber + i)
-                   .arg(rights[i]);
+        sql +=
+            QStringLiteral("insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр) "
+                           "values('Q%1','Q%1 A','Q%1 B','Q%1 C','Q%1 D','Q%1 E','%2');")
+                .arg(firstNumber + i)
+                .arg(rights[i]);
     }
     course.exec(sql);
 }
@@ -55,7 +56,8 @@ void chooseAnswer(TForm2& form, int a)
 
 void submit(TForm2& form)
 {
-    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")), Qt::LeftButton);
+    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")),
+                      Qt::LeftButton);
 }
 
 // The letters down and red, in order; pressed letters are the red ones and no others.
@@ -76,8 +78,9 @@ QString redLetters(const TForm2& form)
 
 QStringList storedResults(const TestCourse& course)
 {
-    return course.column(QStringLiteral(
-        "select ifnull(Пользователь,'')||'='||ifnull(Верно,'')||':'||typeof(Верно) from Тесты order by rowid"));
+    return course.column(
+        QStringLiteral("select ifnull(Пользователь,'')||'='||ifnull(Верно,'')||':'||typeof(Верно) "
+                       "from Тесты order by rowid"));
 }
 
 QStringList gridRows(const TForm6& results)
@@ -141,11 +144,13 @@ void TestingTest::layoutOfTheTestWindow()
     TForm2 form([] { return QStringLiteral("aigerim"); });
     for (int q = 1; q <= TForm2::kQuestions; ++q) {
         QCOMPARE(form.questionButton(q)->mapTo(&form, QPoint(0, 0)), QPoint(30 * q - 25, 5));
-        QVERIFY(form.questionButton(q)->text() == QString::number(q) && !form.questionButton(q)->isChecked());
+        QVERIFY(form.questionButton(q)->text() == QString::number(q) &&
+                !form.questionButton(q)->isChecked());
     }
     for (int a = 1; a <= TForm2::kAnswers; ++a) {
         const QAbstractButton* button = form.answerButton(a);
-        QCOMPARE(QRect(button->mapTo(&form, QPoint(0, 0)), button->size()), QRect(80 * a - 70 + 1, 44, 70, 50));
+        QCOMPARE(QRect(button->mapTo(&form, QPoint(0, 0)), button->size()),
+                 QRect(80 * a - 70 + 1, 44, 70, 50));
         QCOMPARE(button->text(), QString(QChar(u'A' + a - 1)));
     }
 }
@@ -248,8 +253,10 @@ void TestingTest::failedSubmissionStoresNothing_data()
 {
     QTest::addColumn<QStringList>("bank");
     QTest::addColumn<QString>("error");
-    QTest::newRow("letters") << QStringList{QStringLiteral("x")} << QStringLiteral("'x' is not a valid integer value.");
-    QTest::newRow("empty value") << QStringList{QString()} << QStringLiteral("'' is not a valid integer value.");
+    QTest::newRow("letters") << QStringList{QStringLiteral("x")}
+                             << QStringLiteral("'x' is not a valid integer value.");
+    QTest::newRow("empty value") << QStringList{QString()}
+                                 << QStringLiteral("'' is not a valid integer value.");
     QTest::newRow("empty bank") << QStringList{} << QStringLiteral("List index out of bounds (0)");
 }
 
@@ -291,7 +298,8 @@ void TestingTest::drawFollowsTheBankAsItIsNow()
     submit(form);
 
     QSqlQuery own(Connection::shared().database());
-    QVERIFY(own.exec(QStringLiteral("delete from БДТест where Вопрос not in ('Q1','Q2','Q3','Q4','Q5')")));
+    QVERIFY(own.exec(
+        QStringLiteral("delete from БДТест where Вопрос not in ('Q1','Q2','Q3','Q4','Q5')")));
     form.showModeless();
     for (int q = 1; q <= TForm2::kQuestions; ++q) {
         const int shown = openQuestion(form, q);
@@ -359,7 +367,8 @@ void TestingTest::failedInsertKeepsAttemptForRetry()
     QCOMPARE(script.shown().size(), 2);
     QCOMPARE(script.shown()[0].text, QStringLiteral("Сіз 1 дұрыс жауап бердіңіз"));
     QCOMPARE(script.shown()[1].kind, Dialogs::Kind::Error);
-    QVERIFY2(script.shown()[1].text.contains(QStringLiteral("Тесты")), qPrintable(script.shown()[1].text));
+    QVERIFY2(script.shown()[1].text.contains(QStringLiteral("Тесты")),
+             qPrintable(script.shown()[1].text));
     QVERIFY(form.isVisible());
     QCOMPARE(form.answerOf(1), 2);
 
@@ -433,8 +442,9 @@ void TestingTest::hubShowsEditButtonToAdministratorOnly()
 void TestingTest::resultsFilterFollowsHubCopy()
 {
     TestCourse course;
-    course.exec(QStringLiteral("insert into Тесты values('aigerim', 20);insert into Тесты values('nurlan', 12);"
-                               "insert into Тесты values('aigerim', 25);insert into Тесты values('Chief', 30);"));
+    course.exec(QStringLiteral(
+        "insert into Тесты values('aigerim', 20);insert into Тесты values('nurlan', 12);"
+        "insert into Тесты values('aigerim', 25);insert into Тесты values('Chief', 30);"));
     DialogScript script;
     QString login = QStringLiteral("aigerim");
     StubWindow testWindow;
@@ -443,9 +453,12 @@ void TestingTest::resultsFilterFollowsHubCopy()
 
     QTest::mouseClick(hub.resultsButton(), Qt::LeftButton);
     QVERIFY(results.isVisible());
-    QCOMPARE(gridRows(results), QStringList({QStringLiteral("aigerim=20"), QStringLiteral("aigerim=25")}));
-    QCOMPARE(results.grid()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Пользователь"));
-    QCOMPARE(results.grid()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Верно"));
+    QCOMPARE(gridRows(results),
+             QStringList({QStringLiteral("aigerim=20"), QStringLiteral("aigerim=25")}));
+    QCOMPARE(results.grid()->model()->headerData(0, Qt::Horizontal).toString(),
+             QStringLiteral("Пользователь"));
+    QCOMPARE(results.grid()->model()->headerData(1, Qt::Horizontal).toString(),
+             QStringLiteral("Верно"));
 
     // Pressed again while open: the query runs again and shows the new row.
     course.exec(QStringLiteral("insert into Тесты values('aigerim', 3)"));
@@ -470,7 +483,8 @@ void TestingTest::resultsFilterFollowsHubCopy()
 void TestingTest::ordinaryUserCannotChangeResults()
 {
     TestCourse course;
-    course.exec(QStringLiteral("insert into Тесты values('aigerim', 20);insert into Тесты values('nurlan', 12);"));
+    course.exec(QStringLiteral(
+        "insert into Тесты values('aigerim', 20);insert into Тесты values('nurlan', 12);"));
     const QStringList before = storedResults(course);
     DialogScript script;
     TForm6 results;
@@ -483,7 +497,8 @@ void TestingTest::ordinaryUserCannotChangeResults()
     QVERIFY(!grid->model()->setData(grid->currentIndex(), QStringLiteral("30")));
     QTest::keyClick(grid, Qt::Key_F2);
     QTest::keyClicks(grid, "30");
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->currentIndex()).center());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                       grid->visualRect(grid->currentIndex()).center());
     QVERIFY(!openEditor(grid));
     QTest::keyClick(grid, Qt::Key_Insert);
     QTest::keyClick(grid, Qt::Key_Down);
@@ -499,8 +514,9 @@ void TestingTest::ordinaryUserCannotChangeResults()
 void TestingTest::administratorChangesExactlyTheRowLeft()
 {
     TestCourse course;
-    course.exec(QStringLiteral("insert into Тесты values('aigerim', 20);insert into Тесты values('aigerim', 20);"
-                               "insert into Тесты values('nurlan', 5);"));
+    course.exec(QStringLiteral(
+        "insert into Тесты values('aigerim', 20);insert into Тесты values('aigerim', 20);"
+        "insert into Тесты values('nurlan', 5);"));
     DialogScript script;
     TForm6 results;
     results.openResults(QStringLiteral("Chief"));
@@ -516,17 +532,20 @@ void TestingTest::administratorChangesExactlyTheRowLeft()
         editor->selectAll();
         typeText(editor, text);
         QTest::keyClick(editor, Qt::Key_Return);
-        QCoreApplication::processEvents(); // the editor's text is taken on the next turn of the loop
+        QCoreApplication::processEvents(); // the editor's text is taken on the next turn of the
+                                           // loop
     };
     typeInto(1, 1, QStringLiteral("25"));
     QCOMPARE(storedResults(course).at(1), QStringLiteral("aigerim=20:integer")); // not yet written
     QTest::keyClick(grid, Qt::Key_Down);
-    QCOMPARE(storedResults(course), QStringList({QStringLiteral("aigerim=20:integer"), QStringLiteral("aigerim=25:integer"),
+    QCOMPARE(storedResults(course), QStringList({QStringLiteral("aigerim=20:integer"),
+                                                 QStringLiteral("aigerim=25:integer"),
                                                  QStringLiteral("nurlan=5:integer")}));
 
     // A whole-number column refuses text; the row stays as stored.
     typeInto(0, 1, QStringLiteral("жиырма"));
-    QCOMPARE(script.texts(Dialogs::Kind::Error), QStringList{QStringLiteral("'жиырма' is not a valid integer value.")});
+    QCOMPARE(script.texts(Dialogs::Kind::Error),
+             QStringList{QStringLiteral("'жиырма' is not a valid integer value.")});
     QTest::keyClick(grid, Qt::Key_Down);
     QCOMPARE(storedResults(course).at(0), QStringLiteral("aigerim=20:integer"));
 
@@ -539,7 +558,8 @@ void TestingTest::administratorChangesExactlyTheRowLeft()
 void TestingTest::administratorAddsAndDeletesRows()
 {
     TestCourse course;
-    course.exec(QStringLiteral("insert into Тесты values('aigerim', 20);insert into Тесты values('nurlan', 5);"));
+    course.exec(QStringLiteral(
+        "insert into Тесты values('aigerim', 20);insert into Тесты values('nurlan', 5);"));
     DialogScript script;
     TForm6 results;
     results.openResults(QStringLiteral("Chief"));
@@ -577,9 +597,11 @@ void TestingTest::administratorAddsAndDeletesRows()
     QCOMPARE(storedResults(course).size(), 3);
     script.answerConfirm(true);
     QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
-    QCOMPARE(script.texts(Dialogs::Kind::Confirm), QStringList(2, QStringLiteral("Delete record?")));
+    QCOMPARE(script.texts(Dialogs::Kind::Confirm),
+             QStringList(2, QStringLiteral("Delete record?")));
     QCOMPARE(script.shown()[0].title, QStringLiteral("Confirm"));
-    QCOMPARE(storedResults(course), QStringList({QStringLiteral("nurlan=5:integer"), QStringLiteral("dana=:null")}));
+    QCOMPARE(storedResults(course),
+             QStringList({QStringLiteral("nurlan=5:integer"), QStringLiteral("dana=:null")}));
     QCOMPARE(gridRows(results), QStringList({QStringLiteral("nurlan=5"), QStringLiteral("dana=")}));
 }
 
@@ -588,8 +610,9 @@ void TestingTest::administratorAddsAndDeletesRows()
 void TestingTest::resultsGridReadsPageByPage()
 {
     TestCourse course;
-    course.exec(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n where i < 1000) "
-                               "insert into Тесты select 'u' || (i % 7), i % 31 from n;"));
+    course.exec(QStringLiteral(
+        "with recursive n(i) as (select 1 union all select i + 1 from n where i < 1000) "
+        "insert into Тесты select 'u' || (i % 7), i % 31 from n;"));
     DialogScript script;
     TForm6 results;
     results.openResults(QStringLiteral("Chief"));
