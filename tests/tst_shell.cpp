@@ -10,6 +10,7 @@
 #include "MainWindow.h"
 #include "Process.h"
 #include "TestCourse.h"
+#include "TestHubWindow.h"
 #include "WindowRegistry.h"
 
 #include <QAbstractButton>
@@ -53,6 +54,7 @@ private slots:
     void mainWindowStaysOutOfSightWhileConcealed();
     void closingMainWindowEndsProgram();
     void authorsWindowOpensAtItsPlace();
+    void testButtonOpensHubOnce();
     void missingHelpGivesClearMessage();
     void helpOpensAtKeywordIndex();
 
@@ -266,6 +268,21 @@ void ShellTest::authorsWindowOpensAtItsPlace()
     const auto* picture = authors->findChild<QLabel*>(QStringLiteral("picture"));
     QVERIFY(picture->hasScaledContents());
     QVERIFY(!picture->pixmap().isNull());
+}
+
+void ShellTest::testButtonOpensHubOnce()
+{
+    TestCourse course;
+    WindowRegistry windows;
+    windows.createAll();
+    windows.form1()->show();
+    int hubShows = 0;
+    connect(windows.form8(), &FormWindow::shownFromHidden, this, [&hubShows] { ++hubShows; });
+    QTest::mouseClick(windows.form1()->testButton(), Qt::LeftButton);
+    QVERIFY(windows.form8()->isVisible());
+    QTest::mouseClick(windows.form1()->testButton(), Qt::LeftButton);
+    QCOMPARE(hubShows, 1); // an open hub is only brought to the front
+    QVERIFY(windows.form1()->testButton()->isChecked());
 }
 
 void ShellTest::missingHelpGivesClearMessage()
