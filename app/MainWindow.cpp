@@ -3,6 +3,7 @@
 #include "ui_MainWindow.h"
 
 #include "Connection.h"
+#include "Fonts.h"
 #include "Guard.h"
 #include "HelpViewer.h"
 #include "PictureButton.h"
@@ -17,19 +18,6 @@ static void initResources()
     Q_INIT_RESOURCE(resources);
 }
 
-namespace {
-
-QFont palatino(int pixelSize, bool bold)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Palatino Linotype"), QStringLiteral("DejaVu Serif")});
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
-} // namespace
-
 TForm1::TForm1(QWidget* parent)
     : FormWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -43,16 +31,22 @@ TForm1::TForm1(QWidget* parent)
 
     m_bottomGroup = new QButtonGroup(this);
     m_bottomGroup->setExclusive(true);
-    for (QAbstractButton* button : {lecturesButton(), labsButton(), videoButton(), testButton(), usersButton()})
+    for (QAbstractButton* button :
+         {lecturesButton(), labsButton(), videoButton(), testButton(), usersButton()})
         m_bottomGroup->addButton(button);
 
-    connect(ui->lecturesButton, &QToolButton::clicked, this, [this] { showTarget(m_targets.materials); });
-    connect(ui->labsButton, &QToolButton::clicked, this, [this] { showTarget(m_targets.materials); });
-    connect(ui->videoButton, &QToolButton::clicked, this, [this] { showTarget(m_targets.materials); });
+    connect(ui->lecturesButton, &QToolButton::clicked, this,
+            [this] { showTarget(m_targets.materials); });
+    connect(ui->labsButton, &QToolButton::clicked, this,
+            [this] { showTarget(m_targets.materials); });
+    connect(ui->videoButton, &QToolButton::clicked, this,
+            [this] { showTarget(m_targets.materials); });
     connect(ui->testButton, &QToolButton::clicked, this, [this] { showTarget(m_targets.testHub); });
     connect(ui->usersButton, &QToolButton::clicked, this, [this] { showTarget(m_targets.users); });
-    connect(ui->authorsButton, &QToolButton::clicked, this, [this] { showTarget(m_targets.authors); });
-    connect(ui->helpButton, &QToolButton::clicked, this, [this] { guarded([this] { openHelp(); }); });
+    connect(ui->authorsButton, &QToolButton::clicked, this,
+            [this] { showTarget(m_targets.authors); });
+    connect(ui->helpButton, &QToolButton::clicked, this,
+            [this] { guarded([this] { openHelp(); }); });
 
     guarded([this] { FormCreate(); });
 }
@@ -71,8 +65,8 @@ void TForm1::applyFontsAndPictures()
     centreOnScreen();
     ui->background->setPixmap(QPixmap(QStringLiteral(":/images/background.jpg")));
 
-    const QFont topFont = palatino(12, false);
-    const QFont rowFont = palatino(16, true);
+    const QFont topFont = Fonts::palatino(12);
+    const QFont rowFont = Fonts::palatino(16, true);
     const struct {
         PictureButton* button;
         const char* picture;
@@ -94,10 +88,7 @@ void TForm1::applyFontsAndPictures()
         entry.button->setIconSize(QSize(side, side));
     }
 
-    QFont userFont(QStringLiteral("Arial"));
-    userFont.setPixelSize(21);
-    userFont.setBold(true);
-    ui->sPanel1->setFont(userFont);
+    ui->sPanel1->setFont(Fonts::arial(21, true));
     ui->sPanel1->setMinimumWidth(ui->sPanel1->width());
     ui->sPanel1->setAccessibleName(QStringLiteral("Қолданушы"));
 }
@@ -121,11 +112,26 @@ QLabel* TForm1::currentUserPanel() const
     return ui->sPanel1;
 }
 
-QAbstractButton* TForm1::lecturesButton() const { return ui->lecturesButton; }
-QAbstractButton* TForm1::labsButton() const { return ui->labsButton; }
-QAbstractButton* TForm1::videoButton() const { return ui->videoButton; }
-QAbstractButton* TForm1::testButton() const { return ui->testButton; }
-QAbstractButton* TForm1::usersButton() const { return ui->usersButton; }
+QAbstractButton* TForm1::lecturesButton() const
+{
+    return ui->lecturesButton;
+}
+QAbstractButton* TForm1::labsButton() const
+{
+    return ui->labsButton;
+}
+QAbstractButton* TForm1::videoButton() const
+{
+    return ui->videoButton;
+}
+QAbstractButton* TForm1::testButton() const
+{
+    return ui->testButton;
+}
+QAbstractButton* TForm1::usersButton() const
+{
+    return ui->usersButton;
+}
 
 void TForm1::setAlphaBlend(bool on, int alpha)
 {

@@ -3,6 +3,7 @@
 #include "ui_SignInWindow.h"
 
 #include "Dialogs.h"
+#include "Fonts.h"
 #include "Guard.h"
 #include "MainWindow.h"
 #include "Process.h"
@@ -19,28 +20,29 @@ TForm3::TForm3(TForm1* mainWindow, QWidget* parent)
     ui->setupUi(this);
     setObjectName(QStringLiteral("Form3"));
 
-    QFont base(QStringLiteral("MS Sans Serif"));
-    base.setPixelSize(11);
-    setFont(base);
-    QFont bold = base;
-    bold.setBold(true);
-    for (QWidget* label : {static_cast<QWidget*>(ui->promptLabel), static_cast<QWidget*>(ui->userNameLabel),
-                           static_cast<QWidget*>(ui->passwordLabel)})
+    setFont(Fonts::msSansSerif(11));
+    const QFont bold = Fonts::msSansSerif(11, true);
+    for (QWidget* label :
+         {static_cast<QWidget*>(ui->promptLabel), static_cast<QWidget*>(ui->userNameLabel),
+          static_cast<QWidget*>(ui->passwordLabel)})
         label->setFont(bold);
     // Each typed password character shows as "*", whatever the style's own choice.
     ui->Password->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     setFixedSize(294, 141);
     // Where "MS Sans Serif" is missing the stand-in font runs wider; keep the prompt whole by
     // moving it left as far as it needs.
-    const int promptWidth = ui->promptLabel->fontMetrics().horizontalAdvance(ui->promptLabel->text()) + 2;
+    const int promptWidth =
+        ui->promptLabel->fontMetrics().horizontalAdvance(ui->promptLabel->text()) + 2;
     ui->promptLabel->setGeometry(std::min(83, width() - promptWidth - 2), 7, promptWidth, 16);
     centreOnScreen();
 
     // Enter in either field presses OK; Escape anywhere in the window presses Cancel.
     connect(ui->UserName, &QLineEdit::returnPressed, ui->OKButton, &QPushButton::click);
     connect(ui->Password, &QLineEdit::returnPressed, ui->OKButton, &QPushButton::click);
-    connect(ui->OKButton, &QPushButton::clicked, this, [this] { guarded([this] { OKButtonClick(); }); });
-    connect(ui->CancelButton, &QPushButton::clicked, this, [this] { guarded([this] { CancelButtonClick(); }); });
+    connect(ui->OKButton, &QPushButton::clicked, this,
+            [this] { guarded([this] { OKButtonClick(); }); });
+    connect(ui->CancelButton, &QPushButton::clicked, this,
+            [this] { guarded([this] { CancelButtonClick(); }); });
 
     m_loginQuery.setStatement(Statements::selectLogins);
     m_passwordQuery.setStatement(Statements::selectPasswords);

@@ -20,7 +20,8 @@ class TForm1;
 class TForm3 : public FormWindow {
     Q_OBJECT
 public:
-    static inline const QString kNoSuchAccount = QStringLiteral("Данная учетная запись не существует");
+    static inline const QString kNoSuchAccount =
+        QStringLiteral("Данная учетная запись не существует");
     static inline const QString kWrongPassword = QStringLiteral("Не верен Логин или Пароль!");
 
     explicit TForm3(TForm1* mainWindow, QWidget* parent = nullptr);

@@ -34,8 +34,7 @@ public:
     TForm9* form9() const { return m_form9.get(); }
 
 private:
-    template <typename Window, typename... Args>
-    std::unique_ptr<Window> create(Args&&... args);
+    template <typename Window, typename... Args> std::unique_ptr<Window> create(Args&&... args);
 
     QList<FormWindow*> m_order;
     std::unique_ptr<TForm1> m_form1;

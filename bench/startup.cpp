@@ -65,7 +65,6 @@ int main(int argc, char* argv[])
     std::sort(times.begin(), times.end());
     std::printf("start-up over %d runs: first %.1f ms (cold), median %.1f ms, max %.1f ms; "
                 "memory after the first: %ld KiB resident\n",
-                runs, first, times[times.size() / 2],
-                times.constLast(), firstRss);
+                runs, first, times[times.size() / 2], times.constLast(), firstRss);
     return 0;
 }

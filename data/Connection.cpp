@@ -32,7 +32,8 @@ bool hasWriteBits(const QString& path)
 {
     // The file's own mode bits: WriteUser would say yes to root for any file.
     const auto permissions = QFile::permissions(path);
-    return permissions & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
+    return permissions &
+           (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
 }
 
 AppError openError(const QString& path, const QString& reason)

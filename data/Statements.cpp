@@ -16,8 +16,8 @@ QStringList updateResult(const QStringList& columns)
 {
     QStringList assignments;
     for (int i = 0; i < columns.size(); ++i)
-        assignments << QStringLiteral("%1= :a%2").arg(quotedName(columns[i]),
-                                                        QString::number(i + 1));
+        assignments
+            << QStringLiteral("%1= :a%2").arg(quotedName(columns[i]), QString::number(i + 1));
     return {QStringLiteral("update Тесты set ") + assignments.join(QStringLiteral(", ")),
             QStringLiteral("where rowid= :a")};
 }

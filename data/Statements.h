@@ -9,7 +9,8 @@
 // parameters :a, :a1, :a2, :a3.
 namespace Statements {
 
-// Single-column statements of the question bank, in list order: question, answers A..E, right answer.
+// Single-column statements of the question bank, in list order: question, answers A..E, right
+// answer.
 inline const QStringList questionColumns = {
     QStringLiteral("select Вопрос from БДТест"),  QStringLiteral("select Ответ1 from БДТест"),
     QStringLiteral("select Ответ2 from БДТест"),  QStringLiteral("select Ответ3 from БДТест"),
@@ -19,8 +20,8 @@ inline const QStringList questionColumns = {
 inline const QStringList selectLogins = {QStringLiteral("select Логин from Пользователи")};
 inline const QStringList selectPasswords = {QStringLiteral("select Пароль from Пользователи")};
 
-inline const QStringList insertTestResult = {QStringLiteral("Insert into Тесты(Пользователь,Верно)"),
-                                             QStringLiteral("values(:a1,:a2)")};
+inline const QStringList insertTestResult = {
+    QStringLiteral("Insert into Тесты(Пользователь,Верно)"), QStringLiteral("values(:a1,:a2)")};
 inline const QStringList allResults = {QStringLiteral("select * from Тесты")};
 inline const QStringList resultsOfUser = {QStringLiteral("select * from Тесты"),
                                           QStringLiteral("where Пользователь= :a")};
@@ -70,8 +71,9 @@ inline const QStringList findLabs = {QStringLiteral("select * from Лабы"),
                                      QStringLiteral("where НазваниеЛабы Like :a ")};
 inline const QStringList findVideos = {QStringLiteral("select * from Видео"),
                                        QStringLiteral("where НазваниеВидео Like :a ")};
-inline const QStringList addLecture = {QStringLiteral("Insert into Лекции(НазваниеЛекции,АдресЛекции)"),
-                                       QStringLiteral("values(:a1,:a2)")};
+inline const QStringList addLecture = {
+    QStringLiteral("Insert into Лекции(НазваниеЛекции,АдресЛекции)"),
+    QStringLiteral("values(:a1,:a2)")};
 inline const QStringList addLab = {QStringLiteral("Insert into Лабы(НазваниеЛабы,АдресЛабы)"),
                                    QStringLiteral("values(:a1,:a2)")};
 inline const QStringList addVideo = {QStringLiteral("Insert into Видео(НазваниеВидео,АдресВидео)"),

@@ -83,8 +83,8 @@ QString input(const QString& caption, const QString& prompt, const QString& defa
         return g_script->nextInput().value_or(defaultText);
     }
     bool ok = false;
-    const QString text = QInputDialog::getText(dialogParent(), caption, prompt, QLineEdit::Normal,
-                                               defaultText, &ok);
+    const QString text =
+        QInputDialog::getText(dialogParent(), caption, prompt, QLineEdit::Normal, defaultText, &ok);
     return ok ? text : defaultText;
 }
 

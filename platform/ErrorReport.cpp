@@ -74,7 +74,8 @@ QString fatalReportText(const std::exception& error)
 {
     QString module = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     quintptr offset = 0;
-    if (const auto* app = dynamic_cast<const AppError*>(&error); app && !app->moduleName().isEmpty()) {
+    if (const auto* app = dynamic_cast<const AppError*>(&error);
+        app && !app->moduleName().isEmpty()) {
         module = app->moduleName();
         offset = app->moduleOffset();
     }

@@ -7,8 +7,7 @@
 
 // Runs one event handler to its end or to its first error. An error is shown in the default
 // error box and the event loop goes on; nothing escapes into Qt. Returns false after an error.
-template <typename Handler>
-bool guarded(Handler&& handler) noexcept
+template <typename Handler> bool guarded(Handler&& handler) noexcept
 {
     try {
         std::forward<Handler>(handler)();

@@ -91,8 +91,8 @@ public:
 
         // Open on the start page rather than an empty pane.
         const QString ns = m_engine->registeredDocumentations().constFirst();
-        const QUrl start = m_engine->findFile(
-            QUrl(QStringLiteral("qthelp://%1/doc/index.html").arg(ns)));
+        const QUrl start =
+            m_engine->findFile(QUrl(QStringLiteral("qthelp://%1/doc/index.html").arg(ns)));
         if (start.isValid())
             m_page->setSource(start);
     }

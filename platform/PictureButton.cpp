@@ -28,7 +28,8 @@ void PictureButton::paintEvent(QPaintEvent*)
         const QRect iconRect(area.left(), area.top() + (area.height() - side.height()) / 2,
                              side.width(), side.height());
         icon.paint(&painter, iconRect, Qt::AlignCenter,
-                   isEnabled() ? QIcon::Normal : QIcon::Disabled, isChecked() ? QIcon::On : QIcon::Off);
+                   isEnabled() ? QIcon::Normal : QIcon::Disabled,
+                   isChecked() ? QIcon::On : QIcon::Off);
         area.setLeft(iconRect.right() + 1 + margin);
     }
     QString text = caption;
@@ -41,6 +42,7 @@ void PictureButton::paintEvent(QPaintEvent*)
         font.setPixelSize(font.pixelSize() - 1);
     }
     painter.setFont(font);
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(area, flags, text);
 }

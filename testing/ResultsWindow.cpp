@@ -3,6 +3,7 @@
 #include "ui_ResultsWindow.h"
 
 #include "Dialogs.h"
+#include "Fonts.h"
 #include "Guard.h"
 #include "ResultsModel.h"
 #include "Roles.h"
@@ -20,16 +21,9 @@ TForm6::TForm6(QWidget* parent)
     setObjectName(QStringLiteral("Form6"));
     setFixedSize(267, 219);
 
-    QFont titleFont;
-    titleFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
-    titleFont.setPixelSize(11);
+    const QFont titleFont = Fonts::msSansSerif(11);
     setFont(titleFont);
-    QFont cellFont;
-    cellFont.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                          QStringLiteral("DejaVu Sans")});
-    cellFont.setPixelSize(16);
-    cellFont.setBold(true);
-    ui->resultsGrid->setFont(cellFont);
+    ui->resultsGrid->setFont(Fonts::arial(16, true));
     ui->resultsGrid->horizontalHeader()->setFont(titleFont);
     ui->resultsGrid->verticalHeader()->hide();
     ui->resultsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -2,6 +2,7 @@
 
 #include "ui_TestHubWindow.h"
 
+#include "Fonts.h"
 #include "Guard.h"
 #include "ResultsWindow.h"
 #include "Roles.h"
@@ -39,10 +40,7 @@ TForm8::~TForm8() = default;
 
 void TForm8::applyFontsAndPictures()
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("Palatino Linotype"), QStringLiteral("DejaVu Serif")});
-    font.setPixelSize(21);
-    font.setBold(true);
+    const QFont font = Fonts::palatino(21, true);
     const struct {
         QToolButton* button;
         const char* picture;

@@ -4,6 +4,7 @@
 
 #include "AppError.h"
 #include "Dialogs.h"
+#include "Fonts.h"
 #include "Guard.h"
 #include "Statements.h"
 
@@ -15,15 +16,6 @@
 namespace {
 
 enum Column { Question, AnswerA, AnswerB, AnswerC, AnswerD, AnswerE, RightAnswer };
-
-QFont sansSerif(int pixelSize, bool bold)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
 
 // The right-answer entry as a whole number; text that is not one is an error, as when the
 // program converts any text to a number.
@@ -59,14 +51,9 @@ TForm2::~TForm2() = default;
 
 void TForm2::applyFonts()
 {
-    setFont(sansSerif(11, false));
-    ui->Label1->setFont(sansSerif(24, true));
-    QFont submitFont;
-    submitFont.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                            QStringLiteral("DejaVu Sans")});
-    submitFont.setPixelSize(16);
-    submitFont.setBold(true);
-    ui->sSpeedButton3->setFont(submitFont);
+    setFont(Fonts::msSansSerif(11));
+    ui->Label1->setFont(Fonts::msSansSerif(24, true));
+    ui->sSpeedButton3->setFont(Fonts::arial(16, true));
     // The gradient colour of inactive captions in the standard desktop scheme.
     QPalette userArea = ui->Panel5->palette();
     userArea.setColor(QPalette::Window, QColor(215, 228, 242));

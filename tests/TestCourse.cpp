@@ -13,7 +13,8 @@ namespace {
 sqlite3* openRaw(const QString& path)
 {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK) {
         sqlite3_close(db);
         throw std::runtime_error("cannot open the test database");
     }

@@ -59,11 +59,13 @@ void CourseTest::questionBankIsUsable()
     for (int answer = 1; answer <= 5; ++answer)
         QVERIFY2(rights.count(QString::number(answer)) >= 5, qPrintable(QString::number(answer)));
     QCOMPARE(rights.size(), rights.count(QStringLiteral("1")) + rights.count(QStringLiteral("2")) +
-                                rights.count(QStringLiteral("3")) + rights.count(QStringLiteral("4")) +
+                                rights.count(QStringLiteral("3")) +
+                                rights.count(QStringLiteral("4")) +
                                 rights.count(QStringLiteral("5")));
-    const QStringList empty = db.column("select Код from БДТест where coalesce(Вопрос,'')='' or "
-                                        "coalesce(Ответ1,'')='' or coalesce(Ответ2,'')='' or coalesce(Ответ3,'')='' "
-                                        "or coalesce(Ответ4,'')='' or coalesce(Ответ5,'')=''");
+    const QStringList empty =
+        db.column("select Код from БДТест where coalesce(Вопрос,'')='' or "
+                  "coalesce(Ответ1,'')='' or coalesce(Ответ2,'')='' or coalesce(Ответ3,'')='' "
+                  "or coalesce(Ответ4,'')='' or coalesce(Ответ5,'')=''");
     QVERIFY2(empty.isEmpty(), qPrintable(empty.join(QLatin1Char(','))));
 }
 
@@ -78,8 +80,9 @@ void CourseTest::usersIncludeAdministratorAndStudents()
 void CourseTest::everyMaterialPathExists()
 {
     CourseDb db(courseDir() + QStringLiteral("/db.mdb"));
-    const QStringList paths = db.column("select АдресЛекции from Лекции union all select АдресЛабы from Лабы "
-                                        "union all select АдресВидео from Видео");
+    const QStringList paths =
+        db.column("select АдресЛекции from Лекции union all select АдресЛабы from Лабы "
+                  "union all select АдресВидео from Видео");
     QVERIFY(paths.size() >= 8);
     bool hasPdf = false;
     QStringList videoSuffixes;

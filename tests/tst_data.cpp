@@ -70,7 +70,8 @@ void DataTest::missingFileIsReportedAndNeverCreated()
 {
     TestCourse course(TestCourse::Database::None);
     const QString message = errorOf([] { Connection::shared().open(); });
-    QVERIFY2(message.contains(QStringLiteral("db.mdb")) && message.contains(QStringLiteral("does not exist")),
+    QVERIFY2(message.contains(QStringLiteral("db.mdb")) &&
+                 message.contains(QStringLiteral("does not exist")),
              qPrintable(message));
     QVERIFY(!QFile::exists(course.dbPath()));
 
@@ -90,7 +91,8 @@ void DataTest::unreadableFilesGiveClearErrors_data()
     for (int i = 0; i < noise.size(); ++i)
         noise[i] = static_cast<char>((i * 7919 + 13) % 251);
     QTest::newRow("random bytes") << noise << QStringLiteral("file is not a database");
-    QByteArray jet = QByteArray("\x00\x01\x00\x00", 4) + QByteArray("Standard Jet DB") + QByteArray(2048, '\0');
+    QByteArray jet =
+        QByteArray("\x00\x01\x00\x00", 4) + QByteArray("Standard Jet DB") + QByteArray(2048, '\0');
     QTest::newRow("Access header") << jet << QStringLiteral("Microsoft Access");
     QFile sample(TestCourse::testDataDir() + QStringLiteral("/access-jet4-cyrillic.mdb"));
     if (sample.open(QIODevice::ReadOnly))
@@ -188,17 +190,19 @@ void DataTest::connectionReopensOnDemandAfterFailedOpen()
 void DataTest::everyCatalogueStatementRunsAgainstSchema()
 {
     TestCourse course;
-    course.exec(QStringLiteral(
-        "insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр) values('Q','a','b','c','d','e',2);"
-        "insert into Пользователи(Логин,Пароль,Группа) values('Chief','pw','');"
-        "insert into Лекции(НазваниеЛекции,АдресЛекции) values('L','/l');"
-        "insert into Лабы(НазваниеЛабы,АдресЛабы) values('B','/b');"
-        "insert into Видео(НазваниеВидео,АдресВидео) values('V','/v');"));
+    course.exec(
+        QStringLiteral("insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр) "
+                       "values('Q','a','b','c','d','e',2);"
+                       "insert into Пользователи(Логин,Пароль,Группа) values('Chief','pw','');"
+                       "insert into Лекции(НазваниеЛекции,АдресЛекции) values('L','/l');"
+                       "insert into Лабы(НазваниеЛабы,АдресЛабы) values('B','/b');"
+                       "insert into Видео(НазваниеВидео,АдресВидео) values('V','/v');"));
     for (const auto& entry : Statements::catalogue()) {
         Query query(entry.name);
         query.setStatement(entry.lines);
         for (const QString& name : query.parameterNames())
-            query.bind(name, name == QLatin1String("a") ? QStringLiteral("%") : QStringLiteral("x"));
+            query.bind(name,
+                       name == QLatin1String("a") ? QStringLiteral("%") : QStringLiteral("x"));
         const QString first = entry.lines.constFirst().trimmed().toLower();
         const QString error = errorOf([&] {
             if (first.startsWith(QLatin1String("select")))
@@ -209,9 +213,12 @@ void DataTest::everyCatalogueStatementRunsAgainstSchema()
         QVERIFY2(error.isEmpty(), qPrintable(entry.name + QStringLiteral(": ") + error));
     }
     // The inserts and deletes did what they say.
-    QCOMPARE(course.scalar(QStringLiteral("select count(*) from Тесты where Пользователь='x'")), QStringLiteral("1"));
-    QCOMPARE(course.scalar(QStringLiteral("select count(*) from Лекции where АдресЛекции='x'")), QStringLiteral("0"));
-    QCOMPARE(course.scalar(QStringLiteral("select count(*) from Пользователи")), QStringLiteral("1"));
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) from Тесты where Пользователь='x'")),
+             QStringLiteral("1"));
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) from Лекции where АдресЛекции='x'")),
+             QStringLiteral("0"));
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) from Пользователи")),
+             QStringLiteral("1"));
 }
 
 void DataTest::catalogueTextsAreExact()
@@ -235,12 +242,15 @@ void DataTest::statementSequenceClearsAndBindsByName()
     Query query;
     query.setStatement(Statements::resultsOfUser);
     QCOMPARE(query.parameterNames(), QStringList{QStringLiteral("a")});
-    QVERIFY(errorOf([&] { query.bind(QStringLiteral("b"), 1); }).contains(QStringLiteral("'b' not found")));
+    QVERIFY(errorOf([&] {
+                query.bind(QStringLiteral("b"), 1);
+            }).contains(QStringLiteral("'b' not found")));
     QVERIFY(errorOf([&] { query.open(); }).contains(QStringLiteral("No value")));
     query.bind(QStringLiteral("a"), QStringLiteral("b"));
     query.open();
     QCOMPARE(query.rowCount(), 1);
-    QCOMPARE(query.columnNames(), QStringList({QStringLiteral("Пользователь"), QStringLiteral("Верно")}));
+    QCOMPARE(query.columnNames(),
+             QStringList({QStringLiteral("Пользователь"), QStringLiteral("Верно")}));
     QCOMPARE(query.text(0, QStringLiteral("Верно")), QStringLiteral("2"));
 
     // Rebuilding drops the old parameters; reopening keeps text and values.
@@ -259,7 +269,8 @@ void DataTest::statementSequenceClearsAndBindsByName()
     insert.bind(QStringLiteral("a1"), QString());
     insert.bind(QStringLiteral("a2"), 7);
     QCOMPARE(insert.execSql(), 1);
-    QCOMPARE(course.column(QStringLiteral("select typeof(Пользователь)||'/'||typeof(Верно) from Тесты where Верно=7")),
+    QCOMPARE(course.column(QStringLiteral(
+                 "select typeof(Пользователь)||'/'||typeof(Верно) from Тесты where Верно=7")),
              QStringList{QStringLiteral("text/integer")});
 }
 
@@ -267,9 +278,13 @@ void DataTest::awkwardValuesSurviveTheRoundTrip()
 {
     TestCourse course;
     const QStringList values = {
-        QStringLiteral("O'Brien \"quoted\""), QStringLiteral("100% _done_"),
-        QStringLiteral("line one\nline two\r\nthree"), QStringLiteral("Қазақ тілі — Ә Ғ Қ Ң Ө Ұ Ү Һ І"),
-        QStringLiteral("Русский ЁЖЩ"), QString(20000, QChar(u'ж')), QStringLiteral("'); drop table Лекции; --"),
+        QStringLiteral("O'Brien \"quoted\""),
+        QStringLiteral("100% _done_"),
+        QStringLiteral("line one\nline two\r\nthree"),
+        QStringLiteral("Қазақ тілі — Ә Ғ Қ Ң Ө Ұ Ү Һ І"),
+        QStringLiteral("Русский ЁЖЩ"),
+        QString(20000, QChar(u'ж')),
+        QStringLiteral("'); drop table Лекции; --"),
     };
     for (const QString& value : values) {
         Query insert;
@@ -306,7 +321,8 @@ void DataTest::singleColumnStatementsKeepOneRowOrder()
     TestCourse course;
     QString sql;
     for (int i = 0; i < 200; ++i)
-        sql += QStringLiteral("insert into Пользователи(Логин,Пароль) values('u%1','p:u%1');").arg(i);
+        sql +=
+            QStringLiteral("insert into Пользователи(Логин,Пароль) values('u%1','p:u%1');").arg(i);
     course.exec(sql);
     course.exec(QStringLiteral(
         "delete from Пользователи where Логин in ('u3','u50','u199');"
@@ -334,9 +350,10 @@ void DataTest::likeFoldsKazakhAndRussianLetters()
     QVERIFY(!UnicodeLike::matches(u"%дарис%", u"Дәріс"));
 
     TestCourse course;
-    course.exec(QStringLiteral("insert into Лекции(НазваниеЛекции,АдресЛекции) values('Алгоритмдер','/1');"
-                               "insert into Лекции(НазваниеЛекции,АдресЛекции) values('ЖЕЛІЛЕР','/2');"
-                               "insert into Лекции(НазваниеЛекции,АдресЛекции) values(null,'/3');"));
+    course.exec(
+        QStringLiteral("insert into Лекции(НазваниеЛекции,АдресЛекции) values('Алгоритмдер','/1');"
+                       "insert into Лекции(НазваниеЛекции,АдресЛекции) values('ЖЕЛІЛЕР','/2');"
+                       "insert into Лекции(НазваниеЛекции,АдресЛекции) values(null,'/3');"));
     Query find;
     find.setStatement(Statements::findLectures);
     find.bind(QStringLiteral("a"), QStringLiteral("%желі%"));
@@ -357,7 +374,8 @@ void DataTest::likeWildcardsAndEscapes()
     QVERIFY(!UnicodeLike::matches(u"a_c", u"ac"));
     QVERIFY(UnicodeLike::matches(u"%a%b%", u"xxaxxbxx"));
     QVERIFY(!UnicodeLike::matches(u"%a%b", u"xxaxxbxxc"));
-    QVERIFY(UnicodeLike::matches(u"%100%%", u"score 100% done")); // "%" typed by a user is a wildcard
+    QVERIFY(
+        UnicodeLike::matches(u"%100%%", u"score 100% done")); // "%" typed by a user is a wildcard
     QVERIFY(UnicodeLike::matches(u"50!%", u"50%", u'!'));
     QVERIFY(!UnicodeLike::matches(u"50!%", u"50x", u'!'));
     QVERIFY(UnicodeLike::matches(u"%\nline%", u"first\nline two"));

@@ -75,9 +75,12 @@ void ShellTest::cleanup()
 
 void ShellTest::errorBoxTitleAndFullStop()
 {
-    QCOMPARE(ErrorReport::titleFromProgramPath(QStringLiteral("/opt/x/okulyk")), QStringLiteral("Okulyk"));
-    QCOMPARE(ErrorReport::titleFromProgramPath(QStringLiteral("C:/Prog/OKULYK.EXE")), QStringLiteral("Okulyk"));
-    QCOMPARE(ErrorReport::withFullStop(QStringLiteral("no such table: X")), QStringLiteral("no such table: X."));
+    QCOMPARE(ErrorReport::titleFromProgramPath(QStringLiteral("/opt/x/okulyk")),
+             QStringLiteral("Okulyk"));
+    QCOMPARE(ErrorReport::titleFromProgramPath(QStringLiteral("C:/Prog/OKULYK.EXE")),
+             QStringLiteral("Okulyk"));
+    QCOMPARE(ErrorReport::withFullStop(QStringLiteral("no such table: X")),
+             QStringLiteral("no such table: X."));
     QCOMPARE(ErrorReport::withFullStop(QStringLiteral("Done.")), QStringLiteral("Done."));
     QCOMPARE(ErrorReport::withFullStop(QStringLiteral("Stop!")), QStringLiteral("Stop!"));
     QCOMPARE(ErrorReport::withFullStop(QStringLiteral("trailing ")), QStringLiteral("trailing "));
@@ -95,15 +98,18 @@ void ShellTest::errorBoxTitleAndFullStop()
 void ShellTest::fatalReportNamesTypeModuleAndOffset()
 {
     const QString text = ErrorReport::fatalReportText(AppError(QStringLiteral("Broken")));
-    QVERIFY2(QRegularExpression(QStringLiteral("^Exception AppError in module \\S+ at [0-9A-F]{8}\\.\nBroken\\.\n$"))
-                 .match(text)
-                 .hasMatch(),
-             qPrintable(text));
+    QVERIFY2(
+        QRegularExpression(
+            QStringLiteral("^Exception AppError in module \\S+ at [0-9A-F]{8}\\.\nBroken\\.\n$"))
+            .match(text)
+            .hasMatch(),
+        qPrintable(text));
     DialogScript script;
     ErrorReport::showFatal(std::runtime_error("bad alloc"));
     QCOMPARE(script.shown().size(), 1);
     QCOMPARE(script.shown()[0].title, QStringLiteral("Application Error"));
-    QVERIFY(script.shown()[0].text.startsWith(QStringLiteral("Exception std::runtime_error in module ")));
+    QVERIFY(script.shown()[0].text.startsWith(
+        QStringLiteral("Exception std::runtime_error in module ")));
 }
 
 void ShellTest::startupWithMissingDatabaseReportsEachFailureAndGoesOn()
@@ -190,10 +196,11 @@ void ShellTest::mainWindowLayoutAndToggles()
     QCOMPARE(form.currentUserPanel()->font().pixelSize(), 21);
     QVERIFY(form.currentUserPanel()->font().bold());
 
-    const QList<QAbstractButton*> row = {form.lecturesButton(), form.labsButton(), form.videoButton(),
-                                         form.testButton(), form.usersButton()};
-    const QStringList captions = {QStringLiteral("Дәрістер"), QStringLiteral("Лабораторлық жұмыстар"),
-                                  QStringLiteral("Видео"), QStringLiteral("Тест"), QStringLiteral("Қолданушылар")};
+    const QList<QAbstractButton*> row = {form.lecturesButton(), form.labsButton(),
+                                         form.videoButton(), form.testButton(), form.usersButton()};
+    const QStringList captions = {QStringLiteral("Дәрістер"),
+                                  QStringLiteral("Лабораторлық жұмыстар"), QStringLiteral("Видео"),
+                                  QStringLiteral("Тест"), QStringLiteral("Қолданушылар")};
     for (int i = 0; i < row.size(); ++i) {
         QCOMPARE(row[i]->text(), captions[i]);
         QVERIFY(row[i]->isCheckable());
@@ -228,7 +235,8 @@ void ShellTest::mainWindowStaysOutOfSightWhileConcealed()
     TForm1::Targets targets;
     targets.signIn = &signIn;
     form.setTargets(targets);
-    QObject::connect(&signIn, &FormWindow::shownFromHidden, &form, [&form] { form.setAlphaBlend(true, 0); });
+    QObject::connect(&signIn, &FormWindow::shownFromHidden, &form,
+                     [&form] { form.setAlphaBlend(true, 0); });
 
     form.show();
     QCOMPARE(signIn.shows, 1);
@@ -259,7 +267,8 @@ void ShellTest::authorsWindowOpensAtItsPlace()
     TestCourse course;
     WindowRegistry windows;
     windows.createAll();
-    QTest::mouseClick(windows.form1()->findChild<QAbstractButton*>(QStringLiteral("authorsButton")), Qt::LeftButton);
+    QTest::mouseClick(windows.form1()->findChild<QAbstractButton*>(QStringLiteral("authorsButton")),
+                      Qt::LeftButton);
     QWidget* authors = windows.form9();
     QVERIFY(authors->isVisible());
     QCOMPARE(authors->windowTitle(), QStringLiteral("Авторы"));
@@ -290,7 +299,8 @@ void ShellTest::missingHelpGivesClearMessage()
     TestCourse course;
     DialogScript script;
     TForm1 form;
-    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("helpButton")), Qt::LeftButton);
+    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("helpButton")),
+                      Qt::LeftButton);
     const QStringList errors = script.texts(Dialogs::Kind::Error);
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors[0].contains(QStringLiteral("help.qhc")), qPrintable(errors[0]));
@@ -299,7 +309,8 @@ void ShellTest::missingHelpGivesClearMessage()
 void ShellTest::helpOpensAtKeywordIndex()
 {
     const QString courseDir = QStringLiteral(OKULYK_COURSE_OUT);
-    QVERIFY2(QFile::exists(courseDir + QStringLiteral("/help.qhc")), "the demo course is built with the tests");
+    QVERIFY2(QFile::exists(courseDir + QStringLiteral("/help.qhc")),
+             "the demo course is built with the tests");
     const QString previous = QDir::currentPath();
     QDir::setCurrent(courseDir);
     DialogScript script;

@@ -20,7 +20,8 @@ namespace {
 // A started program on a scratch course: the windows built and the main window shown, which
 // brings up the sign-in window.
 struct Program {
-    explicit Program(const QString& users, TestCourse::Database database = TestCourse::Database::Schema)
+    explicit Program(const QString& users,
+                     TestCourse::Database database = TestCourse::Database::Schema)
         : course(database)
     {
         if (database == TestCourse::Database::Schema && !users.isEmpty())
@@ -43,7 +44,10 @@ struct Program {
         field("Password")->setText(password);
         QTest::mouseClick(button("OKButton"), Qt::LeftButton);
     }
-    bool signedIn() const { return !windows.form3()->isVisible() && !windows.form1()->isConcealed(); }
+    bool signedIn() const
+    {
+        return !windows.form3()->isVisible() && !windows.form1()->isConcealed();
+    }
 
     TestCourse course;
     DialogScript dialogs;
@@ -57,7 +61,8 @@ const QString kUsers = QStringLiteral(
     "insert into Пользователи(Логин,Пароль,Группа) values('Айгүл','құпия','');"
     "insert into Пользователи(Логин,Пароль,Группа) values('twin','first','');"
     "insert into Пользователи(Логин,Пароль,Группа) values('twin','second','');"
-    "insert into Пользователи(Логин,Пароль,Группа) values('0123456789012345678901234567890123','p','');");
+    "insert into Пользователи(Логин,Пароль,Группа) "
+    "values('0123456789012345678901234567890123','p','');");
 
 } // namespace
 
@@ -145,7 +150,8 @@ void SignInTest::successSetsCurrentUserAndRole_data()
     QTest::addColumn<bool>("administrator");
     QTest::newRow("administrator") << QStringLiteral("Chief") << QStringLiteral("root pw") << true;
     QTest::newRow("student") << QStringLiteral("aigerim") << QStringLiteral("12345") << false;
-    QTest::newRow("administrator's login in other case") << QStringLiteral("chief") << QStringLiteral("x") << false;
+    QTest::newRow("administrator's login in other case")
+        << QStringLiteral("chief") << QStringLiteral("x") << false;
     QTest::newRow("Kazakh letters") << QStringLiteral("Айгүл") << QStringLiteral("құпия") << false;
 }
 
@@ -156,7 +162,8 @@ void SignInTest::successSetsCurrentUserAndRole()
     QFETCH(bool, administrator);
     Program program(kUsers);
     program.enter(login, password);
-    QVERIFY2(program.dialogs.shown().isEmpty(), qPrintable(program.dialogs.texts().join(QLatin1Char('|'))));
+    QVERIFY2(program.dialogs.shown().isEmpty(),
+             qPrintable(program.dialogs.texts().join(QLatin1Char('|'))));
     QVERIFY(program.signedIn());
     QCOMPARE(program.windows.form1()->currentUser(), login);
     QCOMPARE(program.windows.form1()->usersButton()->isVisible(), administrator);
@@ -168,15 +175,21 @@ void SignInTest::refusalsKeepFieldsAndAllowRetries_data()
     QTest::addColumn<QString>("login");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown") << QStringLiteral("nobody") << QStringLiteral("12345") << TForm3::kNoSuchAccount;
-    QTest::newRow("login case") << QStringLiteral("AIGERIM") << QStringLiteral("12345") << TForm3::kNoSuchAccount;
-    QTest::newRow("login with blank") << QStringLiteral("aigerim ") << QStringLiteral("12345") << TForm3::kNoSuchAccount;
-    QTest::newRow("wrong password") << QStringLiteral("aigerim") << QStringLiteral("1234") << TForm3::kWrongPassword;
-    QTest::newRow("password with blank") << QStringLiteral("aigerim") << QStringLiteral(" 12345") << TForm3::kWrongPassword;
-    QTest::newRow("password case") << QStringLiteral("Chief") << QStringLiteral("ROOT PW") << TForm3::kWrongPassword;
-    // A stored login longer than the field can never be typed in full.
-    QTest::newRow("long login") << QStringLiteral("0123456789012345678901234567890123") << QStringLiteral("p")
+    QTest::newRow("unknown") << QStringLiteral("nobody") << QStringLiteral("12345")
+                             << TForm3::kNoSuchAccount;
+    QTest::newRow("login case") << QStringLiteral("AIGERIM") << QStringLiteral("12345")
                                 << TForm3::kNoSuchAccount;
+    QTest::newRow("login with blank")
+        << QStringLiteral("aigerim ") << QStringLiteral("12345") << TForm3::kNoSuchAccount;
+    QTest::newRow("wrong password")
+        << QStringLiteral("aigerim") << QStringLiteral("1234") << TForm3::kWrongPassword;
+    QTest::newRow("password with blank")
+        << QStringLiteral("aigerim") << QStringLiteral(" 12345") << TForm3::kWrongPassword;
+    QTest::newRow("password case")
+        << QStringLiteral("Chief") << QStringLiteral("ROOT PW") << TForm3::kWrongPassword;
+    // A stored login longer than the field can never be typed in full.
+    QTest::newRow("long login") << QStringLiteral("0123456789012345678901234567890123")
+                                << QStringLiteral("p") << TForm3::kNoSuchAccount;
 }
 
 void SignInTest::refusalsKeepFieldsAndAllowRetries()
@@ -232,16 +245,22 @@ void SignInTest::emptyUsersTable()
 void SignInTest::usersAddedLaterWaitForNextStart()
 {
     Program program(kUsers);
-    program.course.exec(QStringLiteral("insert into Пользователи(Логин,Пароль) values('new','pw')"));
+    program.course.exec(
+        QStringLiteral("insert into Пользователи(Логин,Пароль) values('new','pw')"));
     program.enter(QStringLiteral("new"), QStringLiteral("pw"));
     QCOMPARE(program.dialogs.texts(), QStringList{TForm3::kNoSuchAccount});
 
     WindowRegistry restarted;
     restarted.createAll();
     restarted.form1()->show();
-    restarted.form3()->findChild<QLineEdit*>(QStringLiteral("UserName"))->setText(QStringLiteral("new"));
-    restarted.form3()->findChild<QLineEdit*>(QStringLiteral("Password"))->setText(QStringLiteral("pw"));
-    QTest::mouseClick(restarted.form3()->findChild<QPushButton*>(QStringLiteral("OKButton")), Qt::LeftButton);
+    restarted.form3()
+        ->findChild<QLineEdit*>(QStringLiteral("UserName"))
+        ->setText(QStringLiteral("new"));
+    restarted.form3()
+        ->findChild<QLineEdit*>(QStringLiteral("Password"))
+        ->setText(QStringLiteral("pw"));
+    QTest::mouseClick(restarted.form3()->findChild<QPushButton*>(QStringLiteral("OKButton")),
+                      Qt::LeftButton);
     QCOMPARE(restarted.form1()->currentUser(), QStringLiteral("new"));
 }
 
@@ -266,7 +285,8 @@ void SignInTest::enterSignsInAndEscapeEnds()
         QCOMPARE(m_exits, QList<int>{0});
         QTest::keyClick(program.field("Password"), Qt::Key_Escape);
         QCOMPARE(m_exits, QList<int>({0, 0}));
-        QCOMPARE(program.course.scalar(QStringLiteral("select count(*) from Пользователи")), QStringLiteral("7"));
+        QCOMPARE(program.course.scalar(QStringLiteral("select count(*) from Пользователи")),
+                 QStringLiteral("7"));
     }
 }
 

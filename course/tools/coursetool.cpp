@@ -96,8 +96,8 @@ bool renderPdfs(const QString& source, const QString& out)
         QString html;
         if (!readText(pdfSources.filePath(page), html))
             return false;
-        const QString target =
-            out + QStringLiteral("/lectures/") + QFileInfo(page).completeBaseName() + QStringLiteral(".pdf");
+        const QString target = out + QStringLiteral("/lectures/") +
+                               QFileInfo(page).completeBaseName() + QStringLiteral(".pdf");
         QDir().mkpath(QFileInfo(target).path());
         QPdfWriter writer(target);
         writer.setPageSize(QPageSize(QPageSize::A4));
