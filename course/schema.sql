@@ -1,5 +1,8 @@
--- The course database. Every table is a plain rowid table without secondary indexes, so that a
--- full scan returns rows in the same (rowid) order to every single-column query of a table.
+-- The course database. Every table is a plain rowid table, so that a full scan returns rows in
+-- the same (rowid) order to every single-column query of a table. The one secondary index is on
+-- the question bank's row id itself: listing the ids (to draw a test) then reads the small index
+-- instead of every question's text, and any scan of it is in rowid order too. An index on any
+-- other column could let a single-column query return rows in that column's order: add none.
 CREATE TABLE БДТест (
     Код INTEGER PRIMARY KEY,
     Вопрос TEXT,
@@ -10,6 +13,7 @@ CREATE TABLE БДТест (
     Ответ5 TEXT,
     ОтветПр INTEGER
 );
+CREATE INDEX БДТестКод ON БДТест(Код);
 CREATE TABLE Пользователи (
     Код INTEGER PRIMARY KEY,
     Логин TEXT,
