@@ -1,6 +1,7 @@
 #include "Connection.h"
 
 #include "AppError.h"
+#include "Query.h"
 #include "UnicodeLike.h"
 
 #include <QDir>
@@ -11,12 +12,6 @@
 #include <QUrl>
 
 namespace {
-
-QString storeText(const QSqlError& error)
-{
-    const QString text = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
-    return text.isEmpty() ? error.text() : text;
-}
 
 bool isAccessFile(const QString& path)
 {
@@ -75,7 +70,7 @@ void Connection::open()
     db.setConnectOptions(
         QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs));
     if (!db.open())
-        throw openError(path, storeText(db.lastError()));
+        throw openError(path, storeErrorText(db.lastError()));
 
     // The like() function must be registered before any statement is active.
     if (!UnicodeLike::install(db)) {
@@ -86,7 +81,7 @@ void Connection::open()
     {
         QSqlQuery probe(db);
         if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
-            const QString reason = storeText(probe.lastError());
+            const QString reason = storeErrorText(probe.lastError());
             probe.finish();
             probe = QSqlQuery();
             db.close();

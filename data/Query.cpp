@@ -7,15 +7,11 @@
 #include <QSqlError>
 #include <QSqlRecord>
 
-namespace {
-
-QString storeText(const QSqlError& error)
+QString storeErrorText(const QSqlError& error)
 {
     const QString text = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
     return text.isEmpty() ? error.text() : text;
 }
-
-} // namespace
 
 QString storedText(const QVariant& value)
 {
@@ -92,7 +88,7 @@ QSqlQuery Query::prepareBound() const
     QSqlQuery query(Connection::shared().database());
     query.setForwardOnly(true);
     if (!query.prepare(sqlText()))
-        throw AppError(storeText(query.lastError()));
+        throw AppError(storeErrorText(query.lastError()));
     const QStringList names = parameterNames();
     for (const QString& name : names) {
         if (!m_params.contains(name))
@@ -106,12 +102,12 @@ QSqlRecord Query::scan(const std::function<void(const QSqlQuery& row)>& onRow) c
 {
     QSqlQuery cursor = prepareBound();
     if (!cursor.exec())
-        throw AppError(storeText(cursor.lastError()));
+        throw AppError(storeErrorText(cursor.lastError()));
     const QSqlRecord record = cursor.record();
     while (cursor.next())
         onRow(cursor);
     if (cursor.lastError().isValid())
-        throw AppError(storeText(cursor.lastError()));
+        throw AppError(storeErrorText(cursor.lastError()));
     return record;
 }
 
@@ -120,7 +116,7 @@ void Query::open()
     close();
     auto cursor = std::make_unique<QSqlQuery>(prepareBound());
     if (!cursor->exec())
-        throw AppError(storeText(cursor->lastError()));
+        throw AppError(storeErrorText(cursor->lastError()));
     const QSqlRecord record = cursor->record();
     QStringList columns;
     for (int i = 0; i < record.count(); ++i)
@@ -140,7 +136,7 @@ int Query::execSql()
     close();
     QSqlQuery query = prepareBound();
     if (!query.exec())
-        throw AppError(storeText(query.lastError()));
+        throw AppError(storeErrorText(query.lastError()));
     m_lastInsertId = query.lastInsertId().toLongLong();
     return query.numRowsAffected();
 }
@@ -160,7 +156,7 @@ void Query::fetchRow()
         m_cursor.reset();
         m_atEnd = true;
         if (error.isValid())
-            throw AppError(storeText(error));
+            throw AppError(storeErrorText(error));
         return;
     }
     QVariantList row;
@@ -170,24 +166,12 @@ void Query::fetchRow()
     m_rows << row;
 }
 
-bool Query::fetchMore(int count)
-{
-    for (int i = 0; i < count && !m_atEnd; ++i)
-        fetchRow();
-    return !m_atEnd;
-}
-
-bool Query::canFetchMore() const
-{
-    return m_open && !m_atEnd;
-}
-
 int Query::rowCount()
 {
     requireOpen();
     while (!m_atEnd)
         fetchRow();
-    return fetchedCount();
+    return static_cast<int>(m_rows.size());
 }
 
 void Query::requireOpen() const

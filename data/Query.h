@@ -15,7 +15,8 @@
 // or execute (changes). Statement texts are fixed; every value is a bound parameter.
 //
 // An opened result is static: it keeps its rows until it is closed. By default all rows are
-// fetched on open; an incremental data set fetches on demand (for large grids).
+// fetched on open; an incremental data set only runs the statement and fetches its rows when
+// they are counted (a check that a statement runs, without reading its result).
 class Query {
 public:
     explicit Query(QString name = {});
@@ -52,10 +53,6 @@ public:
 
     void setIncremental(bool incremental) { m_incremental = incremental; }
     bool isIncremental() const { return m_incremental; }
-    // Incremental data sets: fetch up to count more rows; false once all are fetched.
-    bool fetchMore(int count);
-    bool canFetchMore() const;
-    int fetchedCount() const { return static_cast<int>(m_rows.size()); }
 
     // Rows of an open result; a closed one throws. rowCount() fetches the rest of an
     // incremental result.
@@ -95,3 +92,7 @@ private:
 
 // Text of a stored value as every data set reads it: null is the empty text.
 QString storedText(const QVariant& value);
+
+// The store's own text for a failed statement or open.
+class QSqlError;
+QString storeErrorText(const QSqlError& error);

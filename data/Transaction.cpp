@@ -2,6 +2,7 @@
 
 #include "AppError.h"
 #include "Connection.h"
+#include "Query.h"
 
 #include <QSqlError>
 
@@ -24,8 +25,7 @@ void Transaction::commit()
         return;
     QSqlDatabase db = Connection::shared().database();
     if (!db.commit()) {
-        const QSqlError error = db.lastError();
-        throw AppError(error.databaseText().isEmpty() ? error.text() : error.databaseText());
+        throw AppError(storeErrorText(db.lastError()));
     }
     m_own = false;
 }
