@@ -2,15 +2,19 @@
 
 #include "ui_SignInWindow.h"
 
+#include "AppError.h"
 #include "Dialogs.h"
 #include "Fonts.h"
 #include "Guard.h"
 #include "MainWindow.h"
 #include "Process.h"
 #include "Roles.h"
+#include "RowOrder.h"
 #include "Statements.h"
+#include "Transaction.h"
 
 #include <QAbstractButton>
+#include <QCloseEvent>
 #include <QKeyEvent>
 
 TForm3::TForm3(TForm1* mainWindow, QWidget* parent)
@@ -29,11 +33,6 @@ TForm3::TForm3(TForm1* mainWindow, QWidget* parent)
     // Each typed password character shows as "*", whatever the style's own choice.
     ui->Password->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     setFixedSize(294, 141);
-    // Where "MS Sans Serif" is missing the stand-in font runs wider; keep the prompt whole by
-    // moving it left as far as it needs.
-    const int promptWidth =
-        ui->promptLabel->fontMetrics().horizontalAdvance(ui->promptLabel->text()) + 2;
-    ui->promptLabel->setGeometry(std::min(83, width() - promptWidth - 2), 7, promptWidth, 16);
     centreOnScreen();
 
     // Enter in either field presses OK; Escape anywhere in the window presses Cancel.
@@ -46,7 +45,16 @@ TForm3::TForm3(TForm1* mainWindow, QWidget* parent)
 
     m_loginQuery.setStatement(Statements::selectLogins);
     m_passwordQuery.setStatement(Statements::selectPasswords);
-    guarded([this] { m_loginQuery.open(); });
+    // A users table whose rows have no stored order is refused once, and no list is read
+    // from it: its logins could pair with other rows' passwords.
+    guarded([this] {
+        m_refusal = RowOrder::problem(kUsersTable);
+        if (!m_refusal.isEmpty())
+            throw AppError(m_refusal);
+        m_loginQuery.open();
+    });
+    if (!m_refusal.isEmpty())
+        return;
     guarded([this] { m_passwordQuery.open(); });
     guarded([this] { FormCreate(); });
 }
@@ -61,14 +69,18 @@ void TForm3::setAdministratorControls(const QList<QWidget*>& controls)
 }
 
 // Loads the login and password lists once; users added later sign in from the next start.
+// Both lists are read in one transaction, so they come from one state of the table even while
+// another program changes it.
 void TForm3::FormCreate()
 {
     m_logins.clear();
     m_passwords.clear();
+    Transaction transaction;
     m_loginQuery.reopen();
     m_passwordQuery.reopen();
     m_logins.appendColumn(m_loginQuery);
     m_passwords.appendColumn(m_passwordQuery);
+    transaction.commit();
 }
 
 void TForm3::onShowing()
@@ -87,6 +99,8 @@ void TForm3::FormShow()
 
 void TForm3::OKButtonClick()
 {
+    if (!m_refusal.isEmpty())
+        throw AppError(m_refusal);
     const int n = m_loginQuery.rowCount();
     const QString login = ui->UserName->text();
     const QString password = ui->Password->text();
@@ -116,7 +130,20 @@ void TForm3::OKButtonClick()
             control->setVisible(administrator);
     }
     m_mainWindow->setAlphaBlend(false);
+    m_signedIn = true;
     close();
+}
+
+// Closing the window in any way before a sign-in (Alt+F4, the window manager) would leave the
+// main window out of sight and the program running with nothing on screen: it cancels instead.
+void TForm3::closeEvent(QCloseEvent* event)
+{
+    if (m_signedIn) {
+        FormWindow::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    ui->CancelButton->click();
 }
 
 void TForm3::keyPressEvent(QKeyEvent* event)

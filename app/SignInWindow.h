@@ -23,6 +23,7 @@ public:
     static inline const QString kNoSuchAccount =
         QStringLiteral("Данная учетная запись не существует");
     static inline const QString kWrongPassword = QStringLiteral("Не верен Логин или Пароль!");
+    static inline const QString kUsersTable = QStringLiteral("Пользователи");
 
     explicit TForm3(TForm1* mainWindow, QWidget* parent = nullptr);
     ~TForm3() override;
@@ -36,6 +37,7 @@ public:
 protected:
     void onShowing() override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();
@@ -50,4 +52,7 @@ private:
     ColumnCache m_logins;
     ColumnCache m_passwords;
     QList<QPointer<QWidget>> m_administratorControls;
+    // Why the users table was refused at start-up; every sign-in attempt repeats it.
+    QString m_refusal;
+    bool m_signedIn = false;
 };

@@ -29,6 +29,8 @@ QList<Entry> catalogue()
         entries.append({column, {column}});
     entries.append({QStringLiteral("selectLogins"), selectLogins});
     entries.append({QStringLiteral("selectPasswords"), selectPasswords});
+    entries.append({QStringLiteral("tableKind"), tableKind});
+    entries.append({QStringLiteral("tableColumns"), tableColumns});
     entries.append({QStringLiteral("insertTestResult"), insertTestResult});
     entries.append({QStringLiteral("allResults"), allResults});
     entries.append({QStringLiteral("resultsOfUser"), resultsOfUser});
@@ -36,6 +38,7 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("dataVersion"), dataVersion});
     entries.append({QStringLiteral("connectionChanges"), connectionChanges});
     entries.append({QStringLiteral("questionById"), questionById});
+    entries.append({QStringLiteral("resultsLastRowId"), resultsLastRowId});
     entries.append({QStringLiteral("resultsPage"), resultsPage});
     entries.append({QStringLiteral("resultsOfUserPage"), resultsOfUserPage});
     entries.append({QStringLiteral("addBlankResult"), addBlankResult});

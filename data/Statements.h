@@ -17,8 +17,17 @@ inline const QStringList questionColumns = {
     QStringLiteral("select Ответ4 from БДТест"),  QStringLiteral("select Ответ5 from БДТест"),
     QStringLiteral("select ОтветПр from БДТест"),
 };
-inline const QStringList selectLogins = {QStringLiteral("select Логин from Пользователи")};
-inline const QStringList selectPasswords = {QStringLiteral("select Пароль from Пользователи")};
+// The sign-in lists pair logins and passwords by position, so both come out in stored row order
+// whatever indexes the table has (an index on the login would otherwise give sorted order).
+inline const QStringList selectLogins = {
+    QStringLiteral("select Логин from Пользователи order by rowid")};
+inline const QStringList selectPasswords = {
+    QStringLiteral("select Пароль from Пользователи order by rowid")};
+// What kind of table a name is ("table", "view", "virtual"...) and whether it is declared
+// WITHOUT ROWID (wr = 1), and the names of its columns: a table must have a stored row order
+// before lists read from it are paired by position.
+inline const QStringList tableKind = {QStringLiteral("select type, wr from pragma_table_list(:a)")};
+inline const QStringList tableColumns = {QStringLiteral("select name from pragma_table_xinfo(:a)")};
 
 inline const QStringList insertTestResult = {
     QStringLiteral("Insert into Тесты(Пользователь,Верно)"), QStringLiteral("values(:a1,:a2)")};
@@ -41,15 +50,19 @@ inline const QStringList questionById = {
     QStringLiteral("where rowid= :a")};
 
 // The results grid reads "select * from Тесты" (all rows, or one user's) a page at a time, in
-// row order, after the row id that identifies each row for edits; :a1 is the last id read.
+// row order, after the row id that identifies each row for edits; :a1 is the last id read. The
+// grid shows the rows as they were when it was opened: :a2 is the last row id at that moment,
+// and rows stored later (which get higher ids) are not read.
 inline constexpr int resultsPageSize = 256;
+inline const QStringList resultsLastRowId = {QStringLiteral("select max(rowid) from Тесты")};
 inline const QString resultsPageEnd =
     QStringLiteral("order by rowid limit ") + QString::number(resultsPageSize);
 inline const QStringList resultsPage = {QStringLiteral("select rowid, * from Тесты"),
-                                        QStringLiteral("where rowid > :a1"), resultsPageEnd};
+                                        QStringLiteral("where rowid > :a1 and rowid <= :a2"),
+                                        resultsPageEnd};
 inline const QStringList resultsOfUserPage = {
     QStringLiteral("select rowid, * from Тесты"),
-    QStringLiteral("where Пользователь= :a and rowid > :a1"), resultsPageEnd};
+    QStringLiteral("where Пользователь= :a and rowid > :a1 and rowid <= :a2"), resultsPageEnd};
 // A row added in the grid is stored empty and then written like an edited row.
 inline const QStringList addBlankResult = {QStringLiteral("insert into Тесты default values")};
 inline const QStringList removeResult = {QStringLiteral("delete from Тесты"),

@@ -3,6 +3,7 @@
 #include "AppError.h"
 #include "Connection.h"
 #include "Query.h"
+#include "RowOrder.h"
 #include "Statements.h"
 #include "Transaction.h"
 
@@ -29,6 +30,7 @@ void QuestionBank::listRowIds()
 {
     m_valid = false;
     m_rowIds.clear();
+    RowOrder::require(QStringLiteral("БДТест"));
     Query ids(QStringLiteral("questionRowIds"));
     ids.setStatement(Statements::questionRowIds);
     ids.scan([this](const QSqlQuery& row) { m_rowIds.push_back(row.value(0).toLongLong()); });

@@ -10,6 +10,7 @@
 #include "WindowRegistry.h"
 
 #include <QAbstractButton>
+#include <QCloseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -84,6 +85,11 @@ private slots:
     void usersAddedLaterWaitForNextStart();
     void enterSignsInAndEscapeEnds();
     void missingDatabase();
+    void eachRowSignsInWithItsOwnPasswordOnly_data();
+    void eachRowSignsInWithItsOwnPasswordOnly();
+    void tableWithoutRowOrderIsRefused_data();
+    void tableWithoutRowOrderIsRefused();
+    void closingBeforeSignInEndsTheProgram();
 
 private:
     QList<int> m_exits;
@@ -306,6 +312,130 @@ void SignInTest::missingDatabase()
 
     QTest::mouseClick(program.button("CancelButton"), Qt::LeftButton);
     QCOMPARE(m_exits, QList<int>{0});
+}
+
+void SignInTest::eachRowSignsInWithItsOwnPasswordOnly_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QStringList>("rows"); // login:password, in stored order
+    const QString plain = QStringLiteral("create table Пользователи(Логин TEXT, Пароль TEXT, "
+                                         "Группа TEXT);");
+    const QStringList three = {QStringLiteral("zed:pz"), QStringLiteral("Chief:admin"),
+                               QStringLiteral("amy:pa"), QStringLiteral("Бақыт:құпия")};
+    QTest::newRow("UNIQUE login")
+        << QStringLiteral("create table Пользователи(Логин TEXT UNIQUE, Пароль TEXT, "
+                          "Группа TEXT);")
+        << three;
+    QTest::newRow("index on the login")
+        << plain + QStringLiteral("create index byLogin on Пользователи(Логин);") << three;
+    QTest::newRow("index on both columns")
+        << plain + QStringLiteral("create index byBoth on Пользователи(Пароль, Логин);") << three;
+    QTest::newRow("login as the primary key")
+        << QStringLiteral("create table Пользователи(Логин TEXT PRIMARY KEY, Пароль TEXT, "
+                          "Группа TEXT);")
+        << three;
+    // With a duplicate login only the first stored row counts, whatever the index.
+    QTest::newRow("duplicate login")
+        << plain + QStringLiteral("create index byLogin on Пользователи(Логин);")
+        << QStringList{QStringLiteral("twin:second"), QStringLiteral("amy:pa"),
+                       QStringLiteral("twin:first")};
+}
+
+void SignInTest::eachRowSignsInWithItsOwnPasswordOnly()
+{
+    QFETCH(QString, table);
+    QFETCH(QStringList, rows);
+    QString sql = QStringLiteral("drop table Пользователи;") + table;
+    for (const QString& row : rows)
+        sql += QStringLiteral("insert into Пользователи(Логин,Пароль) values('%1','%2');")
+                   .arg(row.section(QLatin1Char(':'), 0, 0), row.section(QLatin1Char(':'), 1));
+
+    QStringList passwords;
+    for (const QString& row : rows)
+        passwords << row.section(QLatin1Char(':'), 1);
+    QStringList seen;
+    for (const QString& row : rows) {
+        const QString login = row.section(QLatin1Char(':'), 0, 0);
+        if (seen.contains(login))
+            continue; // a later row with the same login never counts
+        seen << login;
+        const QString own = row.section(QLatin1Char(':'), 1);
+        for (const QString& password : passwords) {
+            Program program(sql);
+            program.enter(login, password);
+            const QString attempt = login + QLatin1Char('/') + password;
+            if (password == own) {
+                QVERIFY2(program.signedIn(), qPrintable(attempt));
+                QCOMPARE(program.windows.form1()->currentUser(), login);
+            } else {
+                QVERIFY2(!program.signedIn(), qPrintable(attempt));
+                QCOMPARE(program.dialogs.texts(), QStringList{TForm3::kWrongPassword});
+            }
+        }
+    }
+}
+
+void SignInTest::tableWithoutRowOrderIsRefused_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("WITHOUT ROWID")
+        << QStringLiteral("create table Пользователи(Логин TEXT PRIMARY KEY, Пароль TEXT, "
+                          "Группа TEXT) without rowid;")
+        << QStringLiteral("WITHOUT ROWID");
+    QTest::newRow("view") << QStringLiteral("create table Люди(Логин TEXT, Пароль TEXT);"
+                                            "create view Пользователи as select * from Люди;")
+                          << QStringLiteral("view");
+    QTest::newRow("column named rowid")
+        << QStringLiteral("create table Пользователи(rowid TEXT, Логин TEXT, Пароль TEXT);")
+        << QStringLiteral("\"rowid\"");
+}
+
+void SignInTest::tableWithoutRowOrderIsRefused()
+{
+    QFETCH(QString, table);
+    QFETCH(QString, reason);
+    const QString rows = QStringLiteral("insert into %1(Логин,Пароль) values('zed','pz');"
+                                        "insert into %1(Логин,Пароль) values('Chief','admin');");
+    const QString target = table.contains(QLatin1String("view")) ? QStringLiteral("Люди")
+                                                                 : QStringLiteral("Пользователи");
+    Program program(QStringLiteral("drop table Пользователи;") + table + rows.arg(target));
+    // One clear box at start-up, naming the table and the reason; no list was read.
+    const QStringList errors = program.dialogs.texts(Dialogs::Kind::Error);
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors[0].contains(QStringLiteral("Пользователи")) && errors[0].contains(reason),
+             qPrintable(errors[0]));
+    QVERIFY(program.windows.form3()->logins().isEmpty());
+    QVERIFY(program.windows.form3()->isVisible());
+
+    // Every attempt, right or wrong, gives the same refusal and nothing opens.
+    for (const auto& [login, password] :
+         {std::pair{QStringLiteral("Chief"), QStringLiteral("admin")},
+          std::pair{QStringLiteral("Chief"), QStringLiteral("pz")}}) {
+        program.dialogs.clear();
+        program.enter(login, password);
+        QCOMPARE(program.dialogs.texts(Dialogs::Kind::Error), errors);
+        QVERIFY(!program.signedIn());
+    }
+    QCOMPARE(program.windows.form1()->currentUser(), QStringLiteral("ghg"));
+}
+
+void SignInTest::closingBeforeSignInEndsTheProgram()
+{
+    Program program(kUsers);
+    // Alt+F4 or the window manager's close: the program ends as on "Болдырмау".
+    QVERIFY(!program.windows.form3()->close());
+    QCOMPARE(m_exits, QList<int>{0});
+    QCloseEvent event;
+    QApplication::sendEvent(program.windows.form3(), &event);
+    QVERIFY(!event.isAccepted());
+    QCOMPARE(m_exits, QList<int>({0, 0}));
+    QVERIFY(program.windows.form1()->isConcealed());
+
+    // After a sign-in, the window's own close only hides it.
+    program.enter(QStringLiteral("aigerim"), QStringLiteral("12345"));
+    QVERIFY(program.signedIn());
+    QCOMPARE(m_exits, QList<int>({0, 0}));
 }
 
 QTEST_MAIN(SignInTest)
