@@ -3,6 +3,7 @@
 #include "AppError.h"
 #include "Guard.h"
 #include "Query.h"
+#include "RowOrder.h"
 #include "Statements.h"
 #include "Transaction.h"
 
@@ -24,13 +25,15 @@ bool isIntegerType(const QSqlField& field)
 
 ResultsModel::ResultsModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-ResultsModel::Page ResultsModel::readPage(const std::optional<QString>& login, qint64 after) const
+ResultsModel::Page ResultsModel::readPage(const std::optional<QString>& login, qint64 after,
+                                          qint64 upTo) const
 {
     Query query(QStringLiteral("ADOQuery1"));
     query.setStatement(login ? Statements::resultsOfUserPage : Statements::resultsPage);
     if (login)
         query.bind(QStringLiteral("a"), *login);
     query.bind(QStringLiteral("a1"), after);
+    query.bind(QStringLiteral("a2"), upTo);
 
     Page page;
     page.lastId = after;
@@ -56,14 +59,25 @@ ResultsModel::Page ResultsModel::readPage(const std::optional<QString>& login, q
     return page;
 }
 
+// The last row id and the first page are read in one transaction, so the grid holds exactly the
+// rows stored at this moment.
 void ResultsModel::open(const std::optional<QString>& login)
 {
-    Page page = readPage(login, kBeforeFirstRow);
+    Transaction transaction;
+    RowOrder::require(QStringLiteral("Тесты"));
+    Query last(QStringLiteral("ADOQuery1"));
+    last.setStatement(Statements::resultsLastRowId);
+    last.open();
+    const QVariant lastId = last.rowCount() > 0 ? last.value(0, 0) : QVariant();
+    const qint64 upTo = lastId.isNull() ? kBeforeFirstRow : lastId.toLongLong();
+    Page page = readPage(login, kBeforeFirstRow, upTo);
+    transaction.commit();
     beginResetModel();
     m_columns = page.columns;
     m_integer = page.integer;
     m_rows = std::move(page.rows);
     m_lastId = page.lastId;
+    m_upTo = upTo;
     m_atEnd = page.atEnd;
     m_login = login;
     m_open = true;
@@ -144,7 +158,7 @@ void ResultsModel::fetchMore(const QModelIndex& parent)
     if (!canFetchMore(parent))
         return;
     const bool ok = guarded([this] {
-        Page page = readPage(m_login, m_lastId);
+        Page page = readPage(m_login, m_lastId, m_upTo);
         m_lastId = page.lastId;
         m_atEnd = page.atEnd;
         if (page.rows.isEmpty())

@@ -8,8 +8,9 @@
 
 // The rows of the results grid: every column of "select * from Тесты", for all results or for
 // one login's, read a page at a time as the grid scrolls, so that a table of a million results
-// opens at once. Each row keeps its row id, so that a change or a deletion touches exactly that
-// row even when another row holds the same values.
+// opens at once. The rows are those stored when the grid was opened; rows stored later by
+// anyone else appear at the next opening. Each row keeps its row id, so that a change or a deletion
+// touches exactly that row even when another row holds the same values.
 //
 // Only an editable model can be changed. A change goes into the pending row and is written to
 // the table by post(), which the grid calls when it leaves the row; cancel() drops it. A new
@@ -65,7 +66,7 @@ private:
         bool atEnd = true;
     };
 
-    Page readPage(const std::optional<QString>& login, qint64 after) const;
+    Page readPage(const std::optional<QString>& login, qint64 after, qint64 upTo) const;
     void setCell(int row, int column, const QVariant& value);
     QVariant storedValue(int column, const QVariant& value) const;
     void clearPending();
@@ -77,6 +78,8 @@ private:
     QList<Row> m_rows;
     std::optional<QString> m_login;
     qint64 m_lastId = 0;
+    // The last row id when the grid was opened: rows stored later are not shown.
+    qint64 m_upTo = 0;
     bool m_atEnd = true;
     bool m_open = false;
     bool m_editable = false;
