@@ -90,7 +90,7 @@ void TForm1::applyFontsAndPictures()
 
     ui->sPanel1->setFont(Fonts::arial(21, true));
     ui->sPanel1->setMinimumWidth(ui->sPanel1->width());
-    ui->sPanel1->setAccessibleName(QStringLiteral("Қолданушы"));
+    ui->sPanel1->setAccessibleName(ui->sPanel1->text());
 }
 
 QString TForm1::currentUser() const
@@ -101,10 +101,12 @@ QString TForm1::currentUser() const
 void TForm1::setCurrentUser(const QString& login)
 {
     ui->sPanel1->setText(login);
-    // The panel is drawn 64 wide; a longer login widens it rather than being cut off.
+    // The panel is drawn 64 wide, room for about five letters; a longer login widens it rather
+    // than being cut off.
     const int needed = ui->sPanel1->fontMetrics().horizontalAdvance(login) + 12;
     ui->sPanel1->resize(std::max(64, needed), ui->sPanel1->height());
-    ui->sPanel1->setAccessibleDescription(login);
+    // A screen reader reads the login the panel shows.
+    ui->sPanel1->setAccessibleName(login);
 }
 
 QLabel* TForm1::currentUserPanel() const

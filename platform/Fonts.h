@@ -3,8 +3,10 @@
 #include <QFont>
 #include <QStringList>
 
-// The program's fonts by their Windows names, each followed by a stand-in with the Kazakh
-// letters (DejaVu ships with the program's dependencies) for machines without it.
+// The program's fonts by their Windows names, each followed by a stand-in with the same metrics
+// that carries every Kazakh letter (Liberation Sans, Liberation Serif, P052), so that the
+// windows' pixel layouts hold where the Windows fonts are missing; DejaVu comes last, for a
+// machine that has none of them.
 namespace Fonts {
 
 inline QFont make(const QStringList& families, int pixelSize, bool bold)
@@ -18,13 +20,16 @@ inline QFont make(const QStringList& families, int pixelSize, bool bold)
 
 inline QFont palatino(int pixelSize, bool bold = false)
 {
-    return make({QStringLiteral("Palatino Linotype"), QStringLiteral("DejaVu Serif")}, pixelSize,
-                bold);
+    return make({QStringLiteral("Palatino Linotype"), QStringLiteral("P052"),
+                 QStringLiteral("DejaVu Serif")},
+                pixelSize, bold);
 }
 
 inline QFont msSansSerif(int pixelSize, bool bold = false)
 {
-    return make({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")}, pixelSize, bold);
+    return make({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                 QStringLiteral("DejaVu Sans")},
+                pixelSize, bold);
 }
 
 inline QFont arial(int pixelSize, bool bold = false)
@@ -32,6 +37,13 @@ inline QFont arial(int pixelSize, bool bold = false)
     return make(
         {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")},
         pixelSize, bold);
+}
+
+inline QFont timesNewRoman(int pixelSize, bool bold = false)
+{
+    return make({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
+                 QStringLiteral("DejaVu Serif")},
+                pixelSize, bold);
 }
 
 } // namespace Fonts

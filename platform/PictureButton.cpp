@@ -9,6 +9,25 @@ PictureButton::PictureButton(QWidget* parent) : QToolButton(parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
+namespace {
+constexpr int kMargin = 3;
+}
+
+// Two lines of a 16-pixel caption need 47 of a 49-pixel button's height, so the caption keeps
+// only the frame's pixel above and below it.
+QRect PictureButton::captionRect() const
+{
+    QRect area = rect().adjusted(kMargin, 1, -kMargin, -1);
+    if (!icon().isNull())
+        area.setLeft(area.left() + pictureSide() + kMargin);
+    return area;
+}
+
+int PictureButton::pictureSide() const
+{
+    return std::min(iconSize().width(), height() - 2 * kMargin);
+}
+
 void PictureButton::paintEvent(QPaintEvent*)
 {
     QStylePainter painter(this);
@@ -21,28 +40,17 @@ void PictureButton::paintEvent(QPaintEvent*)
     option.icon = QIcon();
     painter.drawComplexControl(QStyle::CC_ToolButton, option);
 
-    const int margin = 3;
-    QRect area = rect().adjusted(margin, margin, -margin, -margin);
     if (!icon.isNull()) {
-        const QSize side = iconSize().boundedTo(QSize(area.height(), area.height()));
-        const QRect iconRect(area.left(), area.top() + (area.height() - side.height()) / 2,
-                             side.width(), side.height());
+        const int side = pictureSide();
+        const QRect iconRect(kMargin, (height() - side) / 2, side, side);
         icon.paint(&painter, iconRect, Qt::AlignCenter,
                    isEnabled() ? QIcon::Normal : QIcon::Disabled,
                    isChecked() ? QIcon::On : QIcon::Off);
-        area.setLeft(iconRect.right() + 1 + margin);
     }
     QString text = caption;
     text.remove(QLatin1Char('&'));
-    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
-    QFont font = this->font();
-    // Shrink only when even two lines cannot hold the caption.
-    while (font.pixelSize() > 9 &&
-           QFontMetrics(font).boundingRect(area, flags, text).width() > area.width()) {
-        font.setPixelSize(font.pixelSize() - 1);
-    }
-    painter.setFont(font);
+    painter.setFont(font());
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
-    painter.drawText(area, flags, text);
+    painter.drawText(captionRect(), Qt::AlignCenter | Qt::TextWordWrap, text);
 }

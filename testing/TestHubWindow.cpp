@@ -66,7 +66,7 @@ void TForm8::onShowing()
 void TForm8::FormCreate()
 {
     ui->sPanel1->setText(m_currentUser ? m_currentUser() : QString());
-    ui->sPanel1->setAccessibleDescription(ui->sPanel1->text());
+    ui->sPanel1->setAccessibleName(ui->sPanel1->text());
     ui->editTestButton->setVisible(isAdministrator(userCopy()));
 }
 

@@ -146,6 +146,7 @@ void TForm2::FormCreate()
     releaseAll(m_answerGroup);
     colourAnswers();
     ui->Label1->setText(m_currentUser ? m_currentUser() : QString());
+    ui->Label1->setAccessibleName(ui->Label1->text());
 }
 
 // Loads the bank and draws the attempt's questions from the number of rows just counted, so
