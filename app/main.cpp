@@ -1,5 +1,6 @@
 #include "ErrorReport.h"
 #include "MainWindow.h"
+#include "Startup.h"
 #include "WindowRegistry.h"
 
 #include <QApplication>
@@ -13,12 +14,6 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     WindowRegistry windows;
-    try {
-        windows.createAll();
-    } catch (const std::exception& error) {
-        ErrorReport::showFatal(error);
-        return 1;
-    }
-    windows.form1()->show();
-    return QApplication::exec();
+    return Startup::run([&windows] { windows.createAll(); },
+                        [&windows] { windows.form1()->show(); });
 }

@@ -9,6 +9,7 @@
 #include "HelpViewer.h"
 #include "MainWindow.h"
 #include "Process.h"
+#include "Startup.h"
 #include "TestCourse.h"
 #include "TestHubWindow.h"
 #include "WindowRegistry.h"
@@ -47,6 +48,8 @@ private slots:
     void errorBoxTitleAndFullStop();
     void fatalReportNamesTypeModuleAndOffset();
     void startupWithMissingDatabaseReportsEachFailureAndGoesOn();
+    void startupReportsEachDataSetInCreationOrder();
+    void errorEscapingStartupEndsWithStatusOne();
     void windowsAreCreatedOnceInFixedOrder();
     void onShowRunsOnlyFromHiddenToShown();
     void onShowErrorIsReportedAndWindowStillShows();
@@ -130,6 +133,44 @@ void ShellTest::startupWithMissingDatabaseReportsEachFailureAndGoesOn()
     QVERIFY(!QFile::exists(course.dbPath()));
     QVERIFY(m_exits.isEmpty());
     QCOMPARE(windows.form1()->currentUser(), QStringLiteral("ghg"));
+}
+
+// A database without any table: every data set names its own table, so the order of the boxes
+// shows the order in which the windows and their data sets are built.
+void ShellTest::startupReportsEachDataSetInCreationOrder()
+{
+    TestCourse course(TestCourse::Database::None);
+    QFile empty(course.dbPath());
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    DialogScript script;
+    WindowRegistry windows;
+    windows.createAll();
+
+    auto missing = [](const char* table, int times) {
+        return QStringList(times,
+                           QStringLiteral("no such table: %1.").arg(QString::fromUtf8(table)));
+    };
+    const QStringList expected =
+        missing("БДТест", 7 + 1)         // test taking: seven column lists, its preparation
+        + missing("Пользователи", 2 + 1) // sign-in: two lists, its creation handler
+        + missing("Тесты", 1);           // results: its query
+    QCOMPARE(script.texts(Dialogs::Kind::Error), expected);
+    QCOMPARE(script.texts(), expected); // nothing but error boxes
+    QVERIFY(m_exits.isEmpty());
+}
+
+void ShellTest::errorEscapingStartupEndsWithStatusOne()
+{
+    DialogScript script;
+    bool shown = false;
+    const int status = Startup::run([] { throw AppError(QStringLiteral("Window broken")); },
+                                    [&shown] { shown = true; });
+    QCOMPARE(status, 1);
+    QVERIFY(!shown);
+    QCOMPARE(script.shown().size(), 1);
+    QCOMPARE(script.shown()[0].kind, Dialogs::Kind::Fatal);
+    QVERIFY(script.shown()[0].text.endsWith(QStringLiteral("\nWindow broken.\n")));
 }
 
 void ShellTest::windowsAreCreatedOnceInFixedOrder()
