@@ -15,15 +15,27 @@ QWidget* dialogParent()
     return QApplication::activeWindow();
 }
 
+// Messages are written with "\r\n" for a line break; the box wants "\n".
+QString boxText(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 // "Description|*.a;*.b" (pairs separated by bars) becomes Qt's "Description (*.a *.b)" lines.
+// "*.*" means every file, also one without a dot in its name.
 QStringList qtFilters(const QString& filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        result << QStringLiteral("%1 (%2)").arg(parts[i].trimmed(), patterns.trimmed());
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            pattern = pattern.trimmed();
+            if (pattern == QLatin1String("*.*"))
+                pattern = QStringLiteral("*");
+        }
+        result << QStringLiteral("%1 (%2)").arg(parts[i].trimmed(),
+                                                patterns.join(QLatin1Char(' ')));
     }
     return result;
 }
@@ -37,8 +49,8 @@ void message(const QString& text)
         g_script->record(Kind::Message, ErrorReport::applicationTitle(), text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, ErrorReport::applicationTitle(), text, QMessageBox::Ok,
-                    dialogParent());
+    QMessageBox box(QMessageBox::NoIcon, ErrorReport::applicationTitle(), boxText(text),
+                    QMessageBox::Ok, dialogParent());
     box.exec();
 }
 
@@ -48,8 +60,8 @@ void error(const QString& text)
         g_script->record(Kind::Error, ErrorReport::applicationTitle(), text);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, ErrorReport::applicationTitle(), text, QMessageBox::Ok,
-                    dialogParent());
+    QMessageBox box(QMessageBox::Critical, ErrorReport::applicationTitle(), boxText(text),
+                    QMessageBox::Ok, dialogParent());
     box.exec();
 }
 
@@ -90,11 +102,13 @@ QString input(const QString& caption, const QString& prompt, const QString& defa
 
 FileChoice openFile(const QString& filter, int filterIndex)
 {
-    if (g_script) {
+    if (g_script && !g_script->usesRealFileChooser()) {
         g_script->record(Kind::OpenFile, QString(), filter);
         return g_script->nextFile();
     }
     const QStringList filters = qtFilters(filter);
+    // Qt's chooser never changes the program's working folder, where db.mdb and the blank page
+    // are looked up.
     QFileDialog dialog(dialogParent());
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(filters);

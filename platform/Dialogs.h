@@ -51,6 +51,10 @@ public:
     // std::nullopt presses Cancel.
     void answerInput(std::optional<QString> text) { m_inputs.enqueue(std::move(text)); }
     void answerFile(Dialogs::FileChoice choice) { m_files.enqueue(std::move(choice)); }
+    // Lets the real file chooser come up (and be driven by the test) while the other dialogs
+    // stay scripted.
+    void useRealFileChooser(bool real) { m_realFiles = real; }
+    bool usesRealFileChooser() const { return m_realFiles; }
 
     const QList<Dialogs::Shown>& shown() const { return m_shown; }
     QStringList texts() const;
@@ -69,4 +73,5 @@ private:
     QQueue<std::optional<QString>> m_inputs;
     QQueue<Dialogs::FileChoice> m_files;
     DialogScript* m_previous = nullptr;
+    bool m_realFiles = false;
 };
