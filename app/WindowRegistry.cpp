@@ -2,12 +2,14 @@
 
 #include "AuthorsWindow.h"
 #include "MainWindow.h"
+#include "MaterialsWindow.h"
 #include "ResultsWindow.h"
 #include "SignInWindow.h"
 #include "TestHubWindow.h"
 #include "TestWindow.h"
 
 #include <QAbstractButton>
+#include <QGroupBox>
 
 WindowRegistry::WindowRegistry() = default;
 
@@ -16,6 +18,7 @@ WindowRegistry::~WindowRegistry()
 {
     m_form9.reset();
     m_form8.reset();
+    m_form7.reset();
     m_form6.reset();
     m_form3.reset();
     m_form2.reset();
@@ -40,13 +43,16 @@ void WindowRegistry::createAll()
     m_form2 = create<TForm2>(currentUser);
     m_form3 = create<TForm3>(m_form1.get());
     m_form6 = create<TForm6>();
+    m_form7 = create<TForm7>(TForm7::KindToggles{m_form1->lecturesButton(), m_form1->labsButton(),
+                                                 m_form1->videoButton()});
     m_form8 = create<TForm8>(currentUser, m_form2.get(), m_form6.get());
     m_form9 = create<TForm9>();
 
     TForm1::Targets targets;
+    targets.materials = m_form7.get();
     targets.testHub = m_form8.get();
     targets.authors = m_form9.get();
     targets.signIn = m_form3.get();
     m_form1->setTargets(targets);
-    m_form3->setAdministratorControls({m_form1->usersButton()});
+    m_form3->setAdministratorControls({m_form1->usersButton(), m_form7->editingGroup()});
 }
