@@ -61,6 +61,9 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("removeVideo"), removeVideo});
     entries.append({QStringLiteral("addUser"), addUser});
     entries.append({QStringLiteral("removeUser"), removeUser});
+    entries.append({QStringLiteral("moveLecturePaths"), moveLecturePaths});
+    entries.append({QStringLiteral("moveLabPaths"), moveLabPaths});
+    entries.append({QStringLiteral("moveVideoPaths"), moveVideoPaths});
     return entries;
 }
 

@@ -103,6 +103,18 @@ inline const QStringList addUser = {
 inline const QStringList removeUser = {QStringLiteral("delete from Пользователи "),
                                        QStringLiteral("where Логин= :a1 and Пароль= :a2 ")};
 
+// A course folder copied elsewhere: every stored path of a material that begins with the old
+// folder (:a2) begins with the new one (:a1) instead.
+inline const QStringList moveLecturePaths = {
+    QStringLiteral("update Лекции set АдресЛекции= :a1 || substr(АдресЛекции, length(:a2) + 1)"),
+    QStringLiteral("where substr(АдресЛекции, 1, length(:a2))= :a2")};
+inline const QStringList moveLabPaths = {
+    QStringLiteral("update Лабы set АдресЛабы= :a1 || substr(АдресЛабы, length(:a2) + 1)"),
+    QStringLiteral("where substr(АдресЛабы, 1, length(:a2))= :a2")};
+inline const QStringList moveVideoPaths = {
+    QStringLiteral("update Видео set АдресВидео= :a1 || substr(АдресВидео, length(:a2) + 1)"),
+    QStringLiteral("where substr(АдресВидео, 1, length(:a2))= :a2")};
+
 struct Entry {
     QString name;
     QStringList lines;

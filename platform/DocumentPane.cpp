@@ -73,6 +73,7 @@ DocumentPane::DocumentPane(QWidget* parent) : QWidget(parent)
     m_browser->setObjectName(QStringLiteral("documentText"));
     m_browser->setAccessibleName(QStringLiteral("Құжат"));
     m_browser->setOpenLinks(true);
+    m_browser->setOpenExternalLinks(true);
     m_stack->addWidget(m_browser);
 
     m_busy = new QWidget(this);

@@ -1,7 +1,9 @@
 // Lays out the demo course in a folder: the database built from the schema and the seed data
 // (with the course folder written into the stored paths), the documents, the PDF lectures
 // rendered from HTML, and the blank page. An existing db.mdb is kept, so re-running the setup
-// never loses what users stored; --reset-db builds it anew.
+// never loses what users stored; --reset-db builds it anew. With --db-only --paths PREFIX only
+// db.mdb is written, with PREFIX as the course folder in its stored paths: the database of the
+// course as it will be installed.
 
 #include <QDir>
 #include <QDirIterator>
@@ -58,7 +60,7 @@ bool runScript(sqlite3* db, const QString& script, const QString& what)
     return true;
 }
 
-bool buildDatabase(const QString& source, const QString& out, bool reset)
+bool buildDatabase(const QString& source, const QString& out, const QString& prefix, bool reset)
 {
     const QString dbPath = out + QStringLiteral("/db.mdb");
     if (QFile::exists(dbPath) && !reset)
@@ -68,7 +70,7 @@ bool buildDatabase(const QString& source, const QString& out, bool reset)
     if (!readText(source + QStringLiteral("/schema.sql"), schema) ||
         !readText(source + QStringLiteral("/seed.sql"), seed))
         return false;
-    seed.replace(QStringLiteral("@COURSE_DIR@"), out);
+    seed.replace(QStringLiteral("@COURSE_DIR@"), prefix);
 
     const QString temporary = dbPath + QStringLiteral(".new");
     QFile::remove(temporary);
@@ -122,13 +124,25 @@ int main(int argc, char* argv[])
     QGuiApplication app(argc, argv);
     QStringList args = QGuiApplication::arguments().mid(1);
     const bool reset = args.removeAll(QStringLiteral("--reset-db")) > 0;
+    const bool dbOnly = args.removeAll(QStringLiteral("--db-only")) > 0;
+    QString prefix;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--paths"));
+        at >= 0 && at + 1 < args.size()) {
+        prefix = args[at + 1];
+        args.remove(at, 2);
+    }
     if (args.size() != 2) {
-        std::fprintf(stderr, "usage: coursetool [--reset-db] SOURCE_DIR OUT_DIR\n");
+        std::fprintf(stderr, "usage: coursetool [--reset-db] [--db-only --paths PREFIX] "
+                             "SOURCE_DIR OUT_DIR\n");
         return 2;
     }
     const QString source = QDir(args[0]).absolutePath();
     const QString out = QDir(args[1]).absolutePath();
     QDir().mkpath(out);
+    if (prefix.isEmpty())
+        prefix = out;
+    if (dbOnly)
+        return buildDatabase(source, out, prefix, true) ? 0 : 1;
 
     bool ok = copyTree(source + QStringLiteral("/lectures"), out + QStringLiteral("/lectures")) &&
               copyTree(source + QStringLiteral("/labs"), out + QStringLiteral("/labs"));
@@ -136,6 +150,6 @@ int main(int argc, char* argv[])
         QFile::remove(out + QLatin1Char('/') + name);
         ok = ok && QFile::copy(source + QLatin1Char('/') + name, out + QLatin1Char('/') + name);
     }
-    ok = ok && renderPdfs(source, out) && buildDatabase(source, out, reset);
+    ok = ok && renderPdfs(source, out) && buildDatabase(source, out, prefix, reset);
     return ok ? 0 : 1;
 }
