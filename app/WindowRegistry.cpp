@@ -2,6 +2,7 @@
 
 #include "AuthorsWindow.h"
 #include "MainWindow.h"
+#include "QuestionEditorWindow.h"
 #include "ResultsWindow.h"
 #include "SignInWindow.h"
 #include "TestHubWindow.h"
@@ -17,6 +18,7 @@ WindowRegistry::~WindowRegistry()
     m_form9.reset();
     m_form8.reset();
     m_form6.reset();
+    m_form4.reset();
     m_form3.reset();
     m_form2.reset();
     m_form1.reset();
@@ -39,6 +41,7 @@ void WindowRegistry::createAll()
 
     m_form2 = create<TForm2>(currentUser);
     m_form3 = create<TForm3>(m_form1.get());
+    m_form4 = create<TForm4>();
     m_form6 = create<TForm6>();
     m_form8 = create<TForm8>(currentUser, m_form2.get(), m_form6.get());
     m_form9 = create<TForm9>();
@@ -48,5 +51,6 @@ void WindowRegistry::createAll()
     targets.authors = m_form9.get();
     targets.signIn = m_form3.get();
     m_form1->setTargets(targets);
+    m_form8->setQuestionEditor(m_form4.get());
     m_form3->setAdministratorControls({m_form1->usersButton()});
 }
