@@ -112,6 +112,11 @@ void RecordCursor::resultReset()
             m_mapper->addMapping(binding.field, column);
         setReadOnly(binding.field, !writable || column < 0);
     }
+    showFirst();
+}
+
+void RecordCursor::showFirst()
+{
     m_row = m_model->rowCount() > 0 ? 0 : -1;
     m_atStart = true;
     m_atEnd = m_row < 0;
@@ -202,11 +207,7 @@ void RecordCursor::settle()
 void RecordCursor::first()
 {
     m_model->post();
-    m_row = m_model->rowCount() > 0 ? 0 : -1;
-    m_atStart = true;
-    m_atEnd = m_row < 0;
-    show();
-    emit changed();
+    showFirst();
 }
 
 void RecordCursor::last()

@@ -67,6 +67,7 @@ private:
     };
 
     void resultReset();
+    void showFirst();
     void moveBy(int step);
     void settle();
     void show();
