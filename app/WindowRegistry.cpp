@@ -3,6 +3,7 @@
 #include "AuthorsWindow.h"
 #include "MainWindow.h"
 #include "MaterialsWindow.h"
+#include "QuestionEditorWindow.h"
 #include "ResultsWindow.h"
 #include "SignInWindow.h"
 #include "TestHubWindow.h"
@@ -20,6 +21,7 @@ WindowRegistry::~WindowRegistry()
     m_form8.reset();
     m_form7.reset();
     m_form6.reset();
+    m_form4.reset();
     m_form3.reset();
     m_form2.reset();
     m_form1.reset();
@@ -42,6 +44,7 @@ void WindowRegistry::createAll()
 
     m_form2 = create<TForm2>(currentUser);
     m_form3 = create<TForm3>(m_form1.get());
+    m_form4 = create<TForm4>();
     m_form6 = create<TForm6>();
     m_form7 = create<TForm7>(TForm7::KindToggles{m_form1->lecturesButton(), m_form1->labsButton(),
                                                  m_form1->videoButton()});
@@ -54,5 +57,6 @@ void WindowRegistry::createAll()
     targets.authors = m_form9.get();
     targets.signIn = m_form3.get();
     m_form1->setTargets(targets);
+    m_form8->setQuestionEditor(m_form4.get());
     m_form3->setAdministratorControls({m_form1->usersButton(), m_form7->editingGroup()});
 }

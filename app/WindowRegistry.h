@@ -7,6 +7,7 @@ class FormWindow;
 class TForm1;
 class TForm2;
 class TForm3;
+class TForm4;
 class TForm6;
 class TForm7;
 class TForm8;
@@ -30,6 +31,7 @@ public:
     TForm1* form1() const { return m_form1.get(); }
     TForm2* form2() const { return m_form2.get(); }
     TForm3* form3() const { return m_form3.get(); }
+    TForm4* form4() const { return m_form4.get(); }
     TForm6* form6() const { return m_form6.get(); }
     TForm7* form7() const { return m_form7.get(); }
     TForm8* form8() const { return m_form8.get(); }
@@ -42,6 +44,7 @@ private:
     std::unique_ptr<TForm1> m_form1;
     std::unique_ptr<TForm2> m_form2;
     std::unique_ptr<TForm3> m_form3;
+    std::unique_ptr<TForm4> m_form4;
     std::unique_ptr<TForm6> m_form6;
     std::unique_ptr<TForm7> m_form7;
     std::unique_ptr<TForm8> m_form8;

@@ -10,16 +10,27 @@ QString quotedName(QString name)
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
-} // namespace
-
-QStringList updateResult(const QStringList& columns)
+// "update <table> set <column>= :a1, ... where rowid= :a" for the named columns.
+QStringList updateRow(const QString& table, const QStringList& columns)
 {
     QStringList assignments;
     for (int i = 0; i < columns.size(); ++i)
         assignments
             << QStringLiteral("%1= :a%2").arg(quotedName(columns[i]), QString::number(i + 1));
-    return {QStringLiteral("update Тесты set ") + assignments.join(QStringLiteral(", ")),
+    return {QStringLiteral("update %1 set ").arg(table) + assignments.join(QStringLiteral(", ")),
             QStringLiteral("where rowid= :a")};
+}
+
+} // namespace
+
+QStringList updateResult(const QStringList& columns)
+{
+    return updateRow(QStringLiteral("Тесты"), columns);
+}
+
+QStringList updateQuestion(const QStringList& columns)
+{
+    return updateRow(QStringLiteral("БДТест"), columns);
 }
 
 QList<Entry> catalogue()
@@ -64,6 +75,13 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("moveLecturePaths"), moveLecturePaths});
     entries.append({QStringLiteral("moveLabPaths"), moveLabPaths});
     entries.append({QStringLiteral("moveVideoPaths"), moveVideoPaths});
+
+    entries.append({QStringLiteral("findQuestionRowIds"), findQuestionRowIds});
+    entries.append({QStringLiteral("questionRow"), questionRow});
+    entries.append({QStringLiteral("addBlankQuestion"), addBlankQuestion});
+    entries.append({QStringLiteral("removeQuestion"), removeQuestion});
+    entries.append({QStringLiteral("updateQuestion"),
+                    updateQuestion({QStringLiteral("Вопрос"), QStringLiteral("ОтветПр")})});
     return entries;
 }
 

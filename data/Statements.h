@@ -115,6 +115,20 @@ inline const QStringList moveVideoPaths = {
     QStringLiteral("update Видео set АдресВидео= :a1 || substr(АдресВидео, length(:a2) + 1)"),
     QStringLiteral("where substr(АдресВидео, 1, length(:a2))= :a2")};
 
+// The question bank editor edits "select * from БДТест", or its rows found by "where Вопрос
+// Like :a ", without reading every question's text: it lists the row ids of the result in row
+// order and reads the row it shows by its id. Rows it adds are stored empty and then written
+// like edited ones; :a is the row id, :a1, :a2... the values of the named columns in order.
+inline const QStringList findQuestionRowIds = {QStringLiteral("select rowid from БДТест"),
+                                               QStringLiteral("where Вопрос  Like :a "),
+                                               QStringLiteral("order by rowid")};
+inline const QStringList questionRow = {QStringLiteral("select rowid, * from БДТест"),
+                                        QStringLiteral("where rowid= :a")};
+inline const QStringList addBlankQuestion = {QStringLiteral("insert into БДТест default values")};
+inline const QStringList removeQuestion = {QStringLiteral("delete from БДТест"),
+                                           QStringLiteral("where rowid= :a")};
+QStringList updateQuestion(const QStringList& columns);
+
 struct Entry {
     QString name;
     QStringList lines;

@@ -153,5 +153,5 @@ void TForm6::deleteCurrentRow()
         return;
     if (!Dialogs::confirm(QStringLiteral("Confirm"), QStringLiteral("Delete record?")))
         return;
-    guarded([&] { m_model->removeResultRow(current.row()); });
+    guarded([&] { m_model->deleteRow(current.row()); });
 }

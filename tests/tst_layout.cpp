@@ -104,6 +104,8 @@ void LayoutTest::captionsAndClientSizes_data()
     QTest::newRow("main") << "Form1" << QStringLiteral("Электронды окулыгы") << QSize(804, 553);
     QTest::newRow("test taking") << "Form2" << QStringLiteral("Тестер") << QSize(1024, 682);
     QTest::newRow("sign-in") << "Form3" << QStringLiteral("Кіру") << QSize(294, 141);
+    QTest::newRow("question bank editor")
+        << "Form4" << QStringLiteral("Тестті редактрлеу") << QSize(825, 662);
     QTest::newRow("results") << "Form6" << QStringLiteral("Тест натижесі") << QSize(267, 219);
     QTest::newRow("test hub") << "Form8" << QStringLiteral("Тест") << QSize(528, 449);
     QTest::newRow("authors") << "Form9" << QStringLiteral("Авторы") << QSize(345, 153);
@@ -151,6 +153,30 @@ void LayoutTest::fixedTexts_data()
                                << QPoint(240, 280);
     QTest::newRow("submit") << "Form2"
                             << "sSpeedButton3" << QStringLiteral("Тест тапсыру") << QPoint(857, 45);
+    QTest::newRow("question label") << "Form4"
+                                    << "questionLabel" << QStringLiteral("Сұрақ") << QPoint(16, 16);
+    QTest::newRow("answer A label, Cyrillic letter")
+        << "Form4"
+        << "answerALabel" << QStringLiteral("Вариант \u0410") << QPoint(16, 128);
+    QTest::newRow("answer B label, Latin letter")
+        << "Form4"
+        << "answerBLabel" << QStringLiteral("Вариант B") << QPoint(16, 232);
+    QTest::newRow("answer E label, Cyrillic letter")
+        << "Form4"
+        << "answerELabel" << QStringLiteral("Вариант \u0415") << QPoint(16, 552);
+    QTest::newRow("right answer label")
+        << "Form4"
+        << "rightAnswerLabel" << QStringLiteral("Дұрыс жауабының нөмірі") << QPoint(464, 152);
+    QTest::newRow("search label") << "Form4"
+                                  << "searchLabel" << QStringLiteral("Сұрақ")
+                                  << QPoint(440 + 16, 249 + 32);
+    QTest::newRow("find") << "Form4"
+                          << "findButton" << QStringLiteral("Табу") << QPoint(440 + 216, 249 + 144);
+    QTest::newRow("all records") << "Form4"
+                                 << "allRecordsButton" << QStringLiteral("Барлық жазба")
+                                 << QPoint(440 + 216, 249 + 216);
+    QTest::newRow("exit") << "Form4"
+                          << "exitButton" << QStringLiteral("Шығу") << QPoint(680, 616);
     QTest::newRow("help") << "Form1"
                           << "helpButton" << QStringLiteral("Анықтама") << QPoint(552, 0);
     QTest::newRow("authors") << "Form1"

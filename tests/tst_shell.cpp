@@ -126,9 +126,9 @@ void ShellTest::startupWithMissingDatabaseReportsEachFailureAndGoesOn()
     // built, in creation order, then the failed creation handlers.
     const QStringList texts = script.texts(Dialogs::Kind::Error);
     // Main window: the connection. Test window: its seven column lists, then its preparation.
-    // Sign-in: its two lists, then its creation handler. Results: its query. Materials: its
-    // three lists, then its creation handler.
-    QCOMPARE(texts.size(), 1 + (7 + 1) + (2 + 1) + 1 + (3 + 1));
+    // Sign-in: its two lists, then its creation handler. Question bank editor: its editing
+    // query. Results: its query. Materials: its three lists, then its creation handler.
+    QCOMPARE(texts.size(), 1 + (7 + 1) + (2 + 1) + 1 + 1 + (3 + 1));
     for (const QString& text : texts)
         QVERIFY2(text.contains(QStringLiteral("does not exist")), qPrintable(text));
     QVERIFY(!QFile::exists(course.dbPath()));
@@ -155,6 +155,7 @@ void ShellTest::startupReportsEachDataSetInCreationOrder()
     const QStringList expected =
         missing("БДТест", 7 + 1)         // test taking: seven column lists, its preparation
         + missing("Пользователи", 2 + 1) // sign-in: two lists, its creation handler
+        + missing("БДТест", 1)           // question bank editor: its editing query
         + missing("Тесты", 1)            // results: its query
         + missing("Лекции", 1) + missing("Лабы", 1) + missing("Видео", 1) // materials: lists,
         + missing("Лекции", 1);          // then its creation handler, at the first list again
