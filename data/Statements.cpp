@@ -61,6 +61,9 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("removeVideo"), removeVideo});
     entries.append({QStringLiteral("addUser"), addUser});
     entries.append({QStringLiteral("removeUser"), removeUser});
+    entries.append({QStringLiteral("usersGrid"), usersGrid});
+    entries.append({QStringLiteral("usersGridOfLogin"), usersGridOfLogin});
+    entries.append({QStringLiteral("exactLoginRows"), exactLoginRows});
     return entries;
 }
 
