@@ -6,6 +6,7 @@
 #include "SignInWindow.h"
 #include "TestHubWindow.h"
 #include "TestWindow.h"
+#include "UsersWindow.h"
 
 #include <QAbstractButton>
 
@@ -17,6 +18,7 @@ WindowRegistry::~WindowRegistry()
     m_form9.reset();
     m_form8.reset();
     m_form6.reset();
+    m_form5.reset();
     m_form3.reset();
     m_form2.reset();
     m_form1.reset();
@@ -39,6 +41,7 @@ void WindowRegistry::createAll()
 
     m_form2 = create<TForm2>(currentUser);
     m_form3 = create<TForm3>(m_form1.get());
+    m_form5 = create<TForm5>();
     m_form6 = create<TForm6>();
     m_form8 = create<TForm8>(currentUser, m_form2.get(), m_form6.get());
     m_form9 = create<TForm9>();
@@ -46,6 +49,7 @@ void WindowRegistry::createAll()
     TForm1::Targets targets;
     targets.testHub = m_form8.get();
     targets.authors = m_form9.get();
+    targets.users = m_form5.get();
     targets.signIn = m_form3.get();
     m_form1->setTargets(targets);
     m_form3->setAdministratorControls({m_form1->usersButton()});

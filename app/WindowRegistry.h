@@ -7,6 +7,7 @@ class FormWindow;
 class TForm1;
 class TForm2;
 class TForm3;
+class TForm5;
 class TForm6;
 class TForm8;
 class TForm9;
@@ -29,6 +30,7 @@ public:
     TForm1* form1() const { return m_form1.get(); }
     TForm2* form2() const { return m_form2.get(); }
     TForm3* form3() const { return m_form3.get(); }
+    TForm5* form5() const { return m_form5.get(); }
     TForm6* form6() const { return m_form6.get(); }
     TForm8* form8() const { return m_form8.get(); }
     TForm9* form9() const { return m_form9.get(); }
@@ -40,6 +42,7 @@ private:
     std::unique_ptr<TForm1> m_form1;
     std::unique_ptr<TForm2> m_form2;
     std::unique_ptr<TForm3> m_form3;
+    std::unique_ptr<TForm5> m_form5;
     std::unique_ptr<TForm6> m_form6;
     std::unique_ptr<TForm8> m_form8;
     std::unique_ptr<TForm9> m_form9;

@@ -104,6 +104,7 @@ void LayoutTest::captionsAndClientSizes_data()
     QTest::newRow("main") << "Form1" << QStringLiteral("Электронды окулыгы") << QSize(804, 553);
     QTest::newRow("test taking") << "Form2" << QStringLiteral("Тестер") << QSize(1024, 682);
     QTest::newRow("sign-in") << "Form3" << QStringLiteral("Кіру") << QSize(294, 141);
+    QTest::newRow("users") << "Form5" << QStringLiteral("Колданушылар") << QSize(783, 408);
     QTest::newRow("results") << "Form6" << QStringLiteral("Тест натижесі") << QSize(267, 219);
     QTest::newRow("test hub") << "Form8" << QStringLiteral("Тест") << QSize(528, 449);
     QTest::newRow("authors") << "Form9" << QStringLiteral("Авторы") << QSize(345, 153);

@@ -126,8 +126,9 @@ void ShellTest::startupWithMissingDatabaseReportsEachFailureAndGoesOn()
     // built, in creation order, then the failed creation handlers.
     const QStringList texts = script.texts(Dialogs::Kind::Error);
     // Main window: the connection. Test window: its seven column lists, then its preparation.
-    // Sign-in: its two lists, then its creation handler. Results: its query.
-    QCOMPARE(texts.size(), 1 + (7 + 1) + (2 + 1) + 1);
+    // Sign-in: its two lists, then its creation handler. User administration: its users table.
+    // Results: its query.
+    QCOMPARE(texts.size(), 1 + (7 + 1) + (2 + 1) + 1 + 1);
     for (const QString& text : texts)
         QVERIFY2(text.contains(QStringLiteral("does not exist")), qPrintable(text));
     QVERIFY(!QFile::exists(course.dbPath()));
@@ -154,6 +155,7 @@ void ShellTest::startupReportsEachDataSetInCreationOrder()
     const QStringList expected =
         missing("БДТест", 7 + 1)         // test taking: seven column lists, its preparation
         + missing("Пользователи", 2 + 1) // sign-in: two lists, its creation handler
+        + missing("Пользователи", 1)     // user administration: its users table
         + missing("Тесты", 1);           // results: its query
     QCOMPARE(script.texts(Dialogs::Kind::Error), expected);
     QCOMPARE(script.texts(), expected); // nothing but error boxes
