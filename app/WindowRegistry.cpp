@@ -8,6 +8,7 @@
 #include "SignInWindow.h"
 #include "TestHubWindow.h"
 #include "TestWindow.h"
+#include "UsersWindow.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -21,6 +22,7 @@ WindowRegistry::~WindowRegistry()
     m_form8.reset();
     m_form7.reset();
     m_form6.reset();
+    m_form5.reset();
     m_form4.reset();
     m_form3.reset();
     m_form2.reset();
@@ -45,6 +47,7 @@ void WindowRegistry::createAll()
     m_form2 = create<TForm2>(currentUser);
     m_form3 = create<TForm3>(m_form1.get());
     m_form4 = create<TForm4>();
+    m_form5 = create<TForm5>();
     m_form6 = create<TForm6>();
     m_form7 = create<TForm7>(TForm7::KindToggles{m_form1->lecturesButton(), m_form1->labsButton(),
                                                  m_form1->videoButton()});
@@ -55,6 +58,7 @@ void WindowRegistry::createAll()
     targets.materials = m_form7.get();
     targets.testHub = m_form8.get();
     targets.authors = m_form9.get();
+    targets.users = m_form5.get();
     targets.signIn = m_form3.get();
     m_form1->setTargets(targets);
     m_form8->setQuestionEditor(m_form4.get());

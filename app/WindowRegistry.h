@@ -8,6 +8,7 @@ class TForm1;
 class TForm2;
 class TForm3;
 class TForm4;
+class TForm5;
 class TForm6;
 class TForm7;
 class TForm8;
@@ -32,6 +33,7 @@ public:
     TForm2* form2() const { return m_form2.get(); }
     TForm3* form3() const { return m_form3.get(); }
     TForm4* form4() const { return m_form4.get(); }
+    TForm5* form5() const { return m_form5.get(); }
     TForm6* form6() const { return m_form6.get(); }
     TForm7* form7() const { return m_form7.get(); }
     TForm8* form8() const { return m_form8.get(); }
@@ -45,6 +47,7 @@ private:
     std::unique_ptr<TForm2> m_form2;
     std::unique_ptr<TForm3> m_form3;
     std::unique_ptr<TForm4> m_form4;
+    std::unique_ptr<TForm5> m_form5;
     std::unique_ptr<TForm6> m_form6;
     std::unique_ptr<TForm7> m_form7;
     std::unique_ptr<TForm8> m_form8;

@@ -82,6 +82,9 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("removeQuestion"), removeQuestion});
     entries.append({QStringLiteral("updateQuestion"),
                     updateQuestion({QStringLiteral("Вопрос"), QStringLiteral("ОтветПр")})});
+    entries.append({QStringLiteral("usersGrid"), usersGrid});
+    entries.append({QStringLiteral("usersGridOfLogin"), usersGridOfLogin});
+    entries.append({QStringLiteral("exactLoginRows"), exactLoginRows});
     return entries;
 }
 

@@ -129,6 +129,20 @@ inline const QStringList removeQuestion = {QStringLiteral("delete from БДТе�
                                            QStringLiteral("where rowid= :a")};
 QStringList updateQuestion(const QStringList& columns);
 
+// User administration. The users grid reads the three columns it shows in stored row order:
+// every row, or the rows whose login equals :a under the store's comparison rules (the search
+// filter, bound as a value and never pasted into the text).
+inline const QStringList usersGrid = {
+    QStringLiteral("select Логин, Пароль, Группа from Пользователи"),
+    QStringLiteral("order by rowid")};
+inline const QStringList usersGridOfLogin = {
+    QStringLiteral("select Логин, Пароль, Группа from Пользователи"),
+    QStringLiteral("where Логин= :a"), QStringLiteral("order by rowid")};
+// The rows whose login is exactly :a, letter case included, whatever collation the column is
+// declared with: a change that lowers this count for RootLogin removed the administrator's row.
+inline const QStringList exactLoginRows = {QStringLiteral("select count(*) from Пользователи"),
+                                           QStringLiteral("where Логин= :a collate binary")};
+
 struct Entry {
     QString name;
     QStringList lines;

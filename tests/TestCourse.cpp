@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -82,6 +83,14 @@ QString TestCourse::scalar(const QString& sql) const
 {
     const QStringList values = column(sql);
     return values.isEmpty() ? QString() : values.constFirst();
+}
+
+void TestCourse::seedDemo() const
+{
+    QFile seed(QFileInfo(schemaPath()).dir().filePath(QStringLiteral("seed.sql")));
+    if (!seed.open(QIODevice::ReadOnly))
+        throw std::runtime_error("seed.sql not found");
+    exec(QString::fromUtf8(seed.readAll()));
 }
 
 QString TestCourse::schemaPath()

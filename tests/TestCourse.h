@@ -23,6 +23,9 @@ public:
     QStringList column(const QString& sql) const;
     QString scalar(const QString& sql) const;
 
+    // Adds the demo course's rows (its logins, questions and results) from the seed script.
+    void seedDemo() const;
+
     static QString schemaPath();
     static QString testDataDir();
 

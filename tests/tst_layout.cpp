@@ -106,6 +106,7 @@ void LayoutTest::captionsAndClientSizes_data()
     QTest::newRow("sign-in") << "Form3" << QStringLiteral("Кіру") << QSize(294, 141);
     QTest::newRow("question bank editor")
         << "Form4" << QStringLiteral("Тестті редактрлеу") << QSize(825, 662);
+    QTest::newRow("users") << "Form5" << QStringLiteral("Колданушылар") << QSize(783, 408);
     QTest::newRow("results") << "Form6" << QStringLiteral("Тест натижесі") << QSize(267, 219);
     QTest::newRow("test hub") << "Form8" << QStringLiteral("Тест") << QSize(528, 449);
     QTest::newRow("authors") << "Form9" << QStringLiteral("Авторы") << QSize(345, 153);

@@ -127,8 +127,9 @@ void ShellTest::startupWithMissingDatabaseReportsEachFailureAndGoesOn()
     const QStringList texts = script.texts(Dialogs::Kind::Error);
     // Main window: the connection. Test window: its seven column lists, then its preparation.
     // Sign-in: its two lists, then its creation handler. Question bank editor: its editing
-    // query. Results: its query. Materials: its three lists, then its creation handler.
-    QCOMPARE(texts.size(), 1 + (7 + 1) + (2 + 1) + 1 + 1 + (3 + 1));
+    // query. User administration: its users table. Results: its query. Materials: its three
+    // lists, then its creation handler.
+    QCOMPARE(texts.size(), 1 + (7 + 1) + (2 + 1) + 1 + 1 + 1 + (3 + 1));
     for (const QString& text : texts)
         QVERIFY2(text.contains(QStringLiteral("does not exist")), qPrintable(text));
     QVERIFY(!QFile::exists(course.dbPath()));
@@ -156,6 +157,7 @@ void ShellTest::startupReportsEachDataSetInCreationOrder()
         missing("БДТест", 7 + 1)         // test taking: seven column lists, its preparation
         + missing("Пользователи", 2 + 1) // sign-in: two lists, its creation handler
         + missing("БДТест", 1)           // question bank editor: its editing query
+        + missing("Пользователи", 1)     // user administration: its users table
         + missing("Тесты", 1)            // results: its query
         + missing("Лекции", 1) + missing("Лабы", 1) + missing("Видео", 1) // materials: lists,
         + missing("Лекции", 1);          // then its creation handler, at the first list again

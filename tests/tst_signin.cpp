@@ -400,9 +400,10 @@ void SignInTest::tableWithoutRowOrderIsRefused()
     const QString target = table.contains(QLatin1String("view")) ? QStringLiteral("Люди")
                                                                  : QStringLiteral("Пользователи");
     Program program(QStringLiteral("drop table Пользователи;") + table + rows.arg(target));
-    // One clear box at start-up, naming the table and the reason; no list was read.
-    const QStringList errors = program.dialogs.texts(Dialogs::Kind::Error);
-    QCOMPARE(errors.size(), 1);
+    // One clear box at start-up, naming the table and the reason, and the same one from the users
+    // grid of user administration; no list was read.
+    const QStringList errors = program.dialogs.texts(Dialogs::Kind::Error).mid(0, 1);
+    QCOMPARE(program.dialogs.texts(Dialogs::Kind::Error), errors + errors);
     QVERIFY2(errors[0].contains(QStringLiteral("Пользователи")) && errors[0].contains(reason),
              qPrintable(errors[0]));
     QVERIFY(program.windows.form3()->logins().isEmpty());
