@@ -2,14 +2,15 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME okulyk)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Okulyk developers <okulyk@localhost>")
+set(CPACK_PACKAGE_CONTACT "Okulyk developers <developers@okulyk.kz>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "electronic textbook for one course, Kazakh interface")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Students and teachers sign in, read the course's lectures and laboratory works, watch its\n"
-    "videos, take a 30-question test drawn from the question bank and see their results; the\n"
-    "administrator edits the question bank, the materials and the users. The demo course is\n"
-    "an introduction to computer science. okulyk-admin imports and exports question banks,\n"
-    "exports results and brings over an old Microsoft Access database.")
+set(CPACK_PACKAGE_DESCRIPTION "Students and teachers sign in, read the course's lectures and laboratory
+works, watch its videos, take a 30-question test drawn from the question
+bank and see their results; the administrator edits the question bank, the
+materials and the users. The demo course is an introduction to computer
+science. okulyk-admin imports and exports question banks, exports results
+and brings over an old Microsoft Access database.")
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
