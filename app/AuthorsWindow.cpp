@@ -6,7 +6,7 @@ TForm9::TForm9(QWidget* parent) : FormWindow(parent), ui(std::make_unique<Ui::TF
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("Form9"));
-    ui->picture->setPixmap(QPixmap(QStringLiteral(":/images/authors.jpg")));
+    ui->picture->setPicture(QStringLiteral(":/images/authors.jpg"));
     // The picture is the whole window, so the window itself takes the keyboard focus.
     setFocusPolicy(Qt::StrongFocus);
     move(509, 210);

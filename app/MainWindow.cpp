@@ -63,7 +63,7 @@ void TForm1::applyFontsAndPictures()
 {
     // Outer size about 812 x 587, centred; no control follows a change of size.
     centreOnScreen();
-    ui->background->setPixmap(QPixmap(QStringLiteral(":/images/background.jpg")));
+    ui->background->setPicture(QStringLiteral(":/images/background.jpg"));
 
     const QFont topFont = Fonts::palatino(12);
     const QFont rowFont = Fonts::palatino(16, true);
@@ -82,7 +82,7 @@ void TForm1::applyFontsAndPictures()
     };
     for (const auto& entry : buttons) {
         entry.button->setFont(entry.font);
-        entry.button->setIcon(QIcon(QString::fromLatin1(entry.picture)));
+        entry.button->setPicture(QString::fromLatin1(entry.picture));
         // The pictures are 59 x 59; they are drawn as large as the button's height allows.
         const int side = std::min(59, entry.button->height() - 6);
         entry.button->setIconSize(QSize(side, side));
@@ -142,6 +142,8 @@ void TForm1::setAlphaBlend(bool on, int alpha)
     if (conceal == m_concealed)
         return;
     m_concealed = conceal;
+    // Nothing of a window out of sight needs drawing.
+    setUpdatesEnabled(!conceal);
     // Opacity alone is ignored on desktops without a compositor, so the window is also kept off
     // the screen. Mapping it again goes around the on-show work: this is not a new show.
     setAttribute(Qt::WA_DontShowOnScreen, conceal);

@@ -9,10 +9,13 @@
 // machine that has none of them.
 namespace Fonts {
 
+// The first of the families that is installed, looked up once per list: asking the font system
+// for a missing family makes it search its fallbacks every time a font is built.
+QString installedFamily(const QStringList& families);
+
 inline QFont make(const QStringList& families, int pixelSize, bool bold)
 {
-    QFont font;
-    font.setFamilies(families);
+    QFont font(installedFamily(families));
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;

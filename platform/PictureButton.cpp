@@ -15,10 +15,24 @@ constexpr int kMargin = 3;
 
 // Two lines of a 16-pixel caption need 47 of a 49-pixel button's height, so the caption keeps
 // only the frame's pixel above and below it.
+void PictureButton::setPicture(const QString& file)
+{
+    m_file = file;
+    m_picture = QIcon();
+    update();
+}
+
+QIcon PictureButton::picture() const
+{
+    if (m_picture.isNull() && !m_file.isEmpty())
+        m_picture = QIcon(m_file);
+    return m_picture;
+}
+
 QRect PictureButton::captionRect() const
 {
     QRect area = rect().adjusted(kMargin, 1, -kMargin, -1);
-    if (!icon().isNull())
+    if (!m_file.isEmpty())
         area.setLeft(area.left() + pictureSide() + kMargin);
     return area;
 }
@@ -35,7 +49,7 @@ void PictureButton::paintEvent(QPaintEvent*)
     initStyleOption(&option);
     // The style draws the frame only; picture and caption are laid out here.
     const QString caption = option.text;
-    const QIcon icon = option.icon;
+    const QIcon icon = picture();
     option.text.clear();
     option.icon = QIcon();
     painter.drawComplexControl(QStyle::CC_ToolButton, option);

@@ -4,6 +4,7 @@
 
 #include "Fonts.h"
 #include "Guard.h"
+#include "PictureButton.h"
 #include "ResultsWindow.h"
 #include "Roles.h"
 
@@ -42,7 +43,7 @@ void TForm8::applyFontsAndPictures()
 {
     const QFont font = Fonts::palatino(21, true);
     const struct {
-        QToolButton* button;
+        PictureButton* button;
         const char* picture;
     } buttons[] = {
         {ui->takeTestButton, ":/images/test.png"},
@@ -51,7 +52,7 @@ void TForm8::applyFontsAndPictures()
     };
     for (const auto& entry : buttons) {
         entry.button->setFont(font);
-        entry.button->setIcon(QIcon(QString::fromLatin1(entry.picture)));
+        entry.button->setPicture(QString::fromLatin1(entry.picture));
         entry.button->setIconSize(QSize(59, 59));
     }
     ui->sPanel1->setFont(font);

@@ -8,6 +8,8 @@
 #include "FormWindow.h"
 #include "HelpViewer.h"
 #include "MainWindow.h"
+#include "PictureButton.h"
+#include "PictureLabel.h"
 #include "Process.h"
 #include "Startup.h"
 #include "TestCourse.h"
@@ -160,7 +162,7 @@ void ShellTest::startupReportsEachDataSetInCreationOrder()
         + missing("Пользователи", 1)     // user administration: its users table
         + missing("Тесты", 1)            // results: its query
         + missing("Лекции", 1) + missing("Лабы", 1) + missing("Видео", 1) // materials: lists,
-        + missing("Лекции", 1);          // then its creation handler, at the first list again
+        + missing("Лекции", 1); // then its creation handler, at the first list again
     QCOMPARE(script.texts(Dialogs::Kind::Error), expected);
     QCOMPARE(script.texts(), expected); // nothing but error boxes
     QVERIFY(m_exits.isEmpty());
@@ -253,7 +255,7 @@ void ShellTest::mainWindowLayoutAndToggles()
         QVERIFY(row[i]->isCheckable());
         QVERIFY(!row[i]->isChecked());
         QCOMPARE(row[i]->font().pixelSize(), 16);
-        QVERIFY(!row[i]->icon().isNull());
+        QVERIFY(!static_cast<PictureButton*>(row[i])->picture().isNull());
     }
     // The bottom panel starts 16 pixels left of the client area, so the first button is flush left.
     QCOMPARE(form.lecturesButton()->mapTo(&form, QPoint(0, 0)), QPoint(0, 488));
@@ -321,9 +323,9 @@ void ShellTest::authorsWindowOpensAtItsPlace()
     QCOMPARE(authors->windowTitle(), QStringLiteral("Авторы"));
     QCOMPARE(authors->size(), QSize(345, 153));
     QCOMPARE(authors->pos(), QPoint(509, 210));
-    const auto* picture = authors->findChild<QLabel*>(QStringLiteral("picture"));
-    QVERIFY(picture->hasScaledContents());
-    QVERIFY(!picture->pixmap().isNull());
+    const auto* picture = authors->findChild<PictureLabel*>(QStringLiteral("picture"));
+    QCOMPARE(picture->geometry(), QRect(0, 0, 345, 153));
+    QVERIFY(!picture->picture().isNull());
 }
 
 void ShellTest::testButtonOpensHubOnce()
