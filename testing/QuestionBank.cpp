@@ -33,7 +33,7 @@ void QuestionBank::listRowIds()
     RowOrder::require(QStringLiteral("БДТест"));
     Query ids(QStringLiteral("questionRowIds"));
     ids.setStatement(Statements::questionRowIds);
-    ids.scan([this](const QSqlQuery& row) { m_rowIds.push_back(row.value(0).toLongLong()); });
+    ids.scan([this](const QSqlQuery& row) { m_rowIds.append(row.value(0).toLongLong()); });
 }
 
 QuestionBank::Lists QuestionBank::load(const std::function<QList<int>(int rowCount)>& draw)
@@ -45,7 +45,7 @@ QuestionBank::Lists QuestionBank::load(const std::function<QList<int>(int rowCou
         m_listed = stamp;
         m_valid = true;
     }
-    const int rowCount = static_cast<int>(m_rowIds.size());
+    const int rowCount = m_rowIds.size();
 
     const QList<int> positions = draw(rowCount);
     Lists lists;
@@ -59,7 +59,7 @@ QuestionBank::Lists QuestionBank::load(const std::function<QList<int>(int rowCou
         if (position < 0 || position >= rowCount || done.contains(position))
             continue;
         done << position;
-        row.bind(QStringLiteral("a"), m_rowIds[static_cast<size_t>(position)]);
+        row.bind(QStringLiteral("a"), m_rowIds.at(position));
         row.open();
         // Cannot happen while the stamp holds; it would mean the bank changed unnoticed.
         if (row.rowCount() != 1) {

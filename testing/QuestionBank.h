@@ -1,12 +1,12 @@
 #pragma once
 
 #include "ColumnCache.h"
+#include "RowIdList.h"
 
 #include <QList>
 #include <QString>
 #include <array>
 #include <functional>
-#include <vector>
 
 // The question bank БДТест as one attempt sees it, read without loading the whole bank: the row
 // ids, in the row order of every single-column statement of the table, give the number of
@@ -14,9 +14,9 @@
 // read transaction, so the count and the texts belong to one state of the bank.
 //
 // Listing the ids means a pass over the whole table, so the list is kept between attempts
-// (ids only, no texts) for as long as the database provably has not changed: no other
-// connection has committed anything and this connection has changed no rows but those it was
-// told about.
+// (ids only, as runs of consecutive ids, no texts) for as long as the database provably has not
+// changed: no other connection has committed anything and this connection has changed no rows but
+// those it was told about.
 class QuestionBank {
 public:
     static constexpr int kColumns = 7;
@@ -45,5 +45,5 @@ private:
 
     Stamp m_listed;
     bool m_valid = false;
-    std::vector<qint64> m_rowIds;
+    RowIdList m_rowIds;
 };

@@ -5,6 +5,7 @@
 #include "ColumnCache.h"
 #include "Connection.h"
 #include "Query.h"
+#include "RowIdList.h"
 #include "Statements.h"
 #include "TestCourse.h"
 #include "UnicodeLike.h"
@@ -62,6 +63,7 @@ private slots:
     void awkwardValuesSurviveTheRoundTrip();
     void columnCacheReadsNullAsEmptyAndChecksBounds();
     void singleColumnStatementsKeepOneRowOrder();
+    void rowIdListKeepsRunsAndPositions();
     void likeFoldsKazakhAndRussianLetters();
     void likeWildcardsAndEscapes();
 };
@@ -340,6 +342,26 @@ void DataTest::singleColumnStatementsKeepOneRowOrder()
     }
     QCOMPARE(logins.at(3), QStringLiteral("back"));
     QCOMPARE(logins.at(198), QStringLiteral("a0"));
+}
+
+void DataTest::rowIdListKeepsRunsAndPositions()
+{
+    // Ids as a table hands them out after deletions, negative and very large ids included.
+    const QList<qint64> ids = {-7, -6, 1, 2, 3, 5, 6, 10, 11, 12, 13, 1000000, 4611686018427387904};
+    RowIdList list;
+    QVERIFY(list.isEmpty());
+    for (const qint64 id : ids)
+        list.append(id);
+    QCOMPARE(list.size(), ids.size());
+    QCOMPARE(list.runs(), 6);
+    for (int position = 0; position < ids.size(); ++position)
+        QCOMPARE(list.at(position), ids[position]);
+
+    list.clear();
+    for (qint64 id = 1; id <= 1000000; ++id)
+        list.append(id);
+    QCOMPARE(list.runs(), 1);
+    QCOMPARE(list.at(999999), 1000000);
 }
 
 void DataTest::likeFoldsKazakhAndRussianLetters()
