@@ -144,10 +144,7 @@ private:
                               .arg(answer));
         const int right = OptionLetters::number(*decision.set, answer[0].toUpper());
         if (right == 0)
-            return refuse(pending.line,
-                          QStringLiteral("the answer letter %1 is not one of the options' letters "
-                                         "(%2)")
-                              .arg(answer, OptionLetters::describe(*decision.set)));
+            return refuse(pending.line, OptionLetters::foreignAnswer(*decision.set, answer[0]));
         Question question;
         question.line = pending.line;
         question.text = text;

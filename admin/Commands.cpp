@@ -26,6 +26,13 @@ namespace {
 
 constexpr qint64 kMaxInputBytes = qint64(1) << 30;
 
+// "1 question", "2 questions".
+QString counted(qsizetype count, const QString& noun)
+{
+    return QStringLiteral("%1 %2%3").arg(count).arg(noun,
+                                                    count == 1 ? QString() : QStringLiteral("s"));
+}
+
 // A wrong command line: the message, then a pointer to the help.
 struct UsageError {
     QString message;
@@ -173,10 +180,9 @@ int importQuestions(const QStringList& arguments, Console& console)
     if (line.has(QStringLiteral("dry-run"))) {
         for (const Question& question : questions)
             printQuestion(console, file, question);
-        console.line(QStringLiteral("%1: %2 questions would be added, %3 skipped; nothing was "
-                                    "stored (--dry-run)")
-                         .arg(what)
-                         .arg(questions.size())
+        console.line(QStringLiteral("%1: %2 would be added, %3 skipped; nothing was stored "
+                                    "(--dry-run)")
+                         .arg(what, counted(questions.size(), QStringLiteral("question")))
                          .arg(skipped));
         return skipped > 0 ? DoneWithWarnings : Done;
     }
@@ -186,10 +192,9 @@ int importQuestions(const QStringList& arguments, Console& console)
         Progress progress(console, QStringLiteral("importing"), questions.size());
         QuestionStore::append(questions, [&](qint64 done) { progress.step(done); });
     }
-    console.line(QStringLiteral("%1: %2 questions added to БДТест in %3, %4 skipped")
-                     .arg(what)
-                     .arg(questions.size())
-                     .arg(Connection::shared().filePath())
+    console.line(QStringLiteral("%1: %2 added to БДТест in %3, %4 skipped")
+                     .arg(what, counted(questions.size(), QStringLiteral("question")),
+                          Connection::shared().filePath())
                      .arg(skipped));
     return skipped > 0 ? DoneWithWarnings : Done;
 }
@@ -217,7 +222,8 @@ int exportQuestions(const QStringList& arguments, Console& console)
         warnings = gift.warnings;
     }
     return written(file, text.toUtf8(), line, warnings, console,
-                   QStringLiteral("%1 questions written").arg(questions.size()));
+                   counted(questions.size(), QStringLiteral("question")) +
+                       QStringLiteral(" written"));
 }
 
 int exportResults(const QStringList& arguments, Console& console)
@@ -238,7 +244,7 @@ int exportResults(const QStringList& arguments, Console& console)
     if (user && rows.isEmpty())
         warnings << QStringLiteral("no results are stored for the login \"%1\"").arg(*user);
     return written(file, csv, line, warnings, console,
-                   QStringLiteral("%1 results written").arg(rows.size()));
+                   counted(rows.size(), QStringLiteral("result")) + QStringLiteral(" written"));
 }
 
 int report(const QStringList& arguments, Console& console)
@@ -252,7 +258,7 @@ int report(const QStringList& arguments, Console& console)
     const QString html = Results::report(rows, Connection::shared().filePath(),
                                          QDateTime::currentDateTime(), warnings);
     return written(file, html.toUtf8(), line, warnings, console,
-                   QStringLiteral("report of %1 results").arg(rows.size()));
+                   QStringLiteral("report of ") + counted(rows.size(), QStringLiteral("result")));
 }
 
 int migrate(const QStringList& arguments, Console& console)
@@ -266,11 +272,11 @@ int migrate(const QStringList& arguments, Console& console)
     for (const QString& problem : outcome.problems)
         console.message(QStringLiteral("%1: %2").arg(files[1], problem));
     for (const Migration::TableCount& table : outcome.tables)
-        console.line(QStringLiteral("%1: %2 rows").arg(table.name).arg(table.rows));
-    console.line(QStringLiteral("%1: %2 tables migrated from %3")
-                     .arg(files[1])
-                     .arg(outcome.tables.size())
-                     .arg(files[0]));
+        console.line(
+            QStringLiteral("%1: %2").arg(table.name, counted(table.rows, QStringLiteral("row"))));
+    console.line(
+        QStringLiteral("%1: %2 migrated from %3")
+            .arg(files[1], counted(outcome.tables.size(), QStringLiteral("table")), files[0]));
     return outcome.problems.isEmpty() ? Done : DoneWithWarnings;
 }
 

@@ -94,6 +94,19 @@ int number(Set set, QChar letter)
     return 0;
 }
 
+QString foreignAnswer(Set set, QChar letter)
+{
+    const bool latinSet = set == Set::Latin;
+    const QChar upper = letter.toUpper();
+    if ((latinSet && isCyrillic(upper)) || (!latinSet && isLatin(upper)))
+        return QStringLiteral("the answer letter %1 is %2 but the options are %3")
+            .arg(letter)
+            .arg(latinSet ? QStringLiteral("Cyrillic") : QStringLiteral("Latin"), describe(set));
+    return QStringLiteral("the answer letter %1 is not one of the options' letters (%2)")
+        .arg(letter)
+        .arg(describe(set));
+}
+
 QString describe(Set set)
 {
     switch (set) {

@@ -31,4 +31,7 @@ int number(Set set, QChar letter);
 
 QString describe(Set set);
 
+// Why a letter that number() does not know cannot be the answer of options in that set.
+QString foreignAnswer(Set set, QChar letter);
+
 } // namespace OptionLetters

@@ -12,18 +12,24 @@ namespace {
 const QString kQuestionTag = QStringLiteral("<question>");
 const QString kVariantTag = QStringLiteral("<variant>");
 
-// The rest of the line after the tag, without a closing tag at its end.
+// The line without a closing tag at its end (the element ends there).
+QString withoutClosingTag(QStringView line)
+{
+    static const QString kClosing[] = {QStringLiteral("</question>"), QStringLiteral("</variant>")};
+    for (const QString& closing : kClosing) {
+        if (line.trimmed().endsWith(closing, Qt::CaseInsensitive))
+            return line.left(line.lastIndexOf(closing, -1, Qt::CaseInsensitive)).toString();
+    }
+    return line.toString();
+}
+
+// The rest of the line after the tag.
 std::optional<QString> afterTag(QStringView line, const QString& tag)
 {
     const QStringView rest = TextLines::withoutLeadingBlanks(line);
     if (!rest.startsWith(tag, Qt::CaseInsensitive))
         return std::nullopt;
-    QStringView body = rest.mid(tag.size());
-    const QString closing = QStringLiteral("</") + tag.mid(1);
-    const QStringView end = body.trimmed();
-    if (end.endsWith(closing, Qt::CaseInsensitive))
-        body = body.left(body.lastIndexOf(closing, -1, Qt::CaseInsensitive));
-    return body.toString();
+    return withoutClosingTag(rest.mid(tag.size()));
 }
 
 struct Pending {
@@ -92,9 +98,9 @@ ReadResult read(const QString& text)
             return;
         }
         if (pending->variants.isEmpty())
-            pending->text << line.toString();
+            pending->text << withoutClosingTag(line);
         else
-            pending->variants.last() << line.toString();
+            pending->variants.last() << withoutClosingTag(line);
     });
     finish();
     if (strayLine != 0)
