@@ -206,9 +206,9 @@ ReadResult read(const QString& text)
     return reader.result;
 }
 
-Written write(const QList<Question>& questions)
+WrittenBank write(const QList<Question>& questions)
 {
-    Written written;
+    WrittenBank written;
     QString& out = written.text;
     for (qsizetype q = 0; q < questions.size(); ++q) {
         const Question& question = questions[q];

@@ -16,13 +16,8 @@ namespace AikenFormat {
 // Reads a decoded file. Never throws; every question that does not fit the bank is a refusal.
 ReadResult read(const QString& text);
 
-// The text of a bank for an Aiken file, and a warning for each question that the file cannot
-// carry exactly (an import would not give the same row back), naming its position (1-based).
-struct Written {
-    QString text;
-    QStringList warnings;
-};
-Written write(const QList<Question>& questions);
+// The bank as an Aiken file; a warning for each text the format cannot hold as it is.
+WrittenBank write(const QList<Question>& questions);
 
 // Whether a line reads as an answer line or an option line (the reader's own rules, which the
 // writer checks texts against).

@@ -210,18 +210,9 @@ int exportQuestions(const QStringList& arguments, Console& console)
 
     openDatabase(line);
     const QList<Question> questions = QuestionStore::readAll();
-    QStringList warnings;
-    QString text;
-    if (*format == QuestionFile::Format::Aiken) {
-        const AikenFormat::Written aiken = AikenFormat::write(questions);
-        text = aiken.text;
-        warnings = aiken.warnings;
-    } else {
-        const GiftFormat::Written gift = GiftFormat::write(questions);
-        text = gift.text;
-        warnings = gift.warnings;
-    }
-    return written(file, text.toUtf8(), line, warnings, console,
+    const WrittenBank bank = *format == QuestionFile::Format::Aiken ? AikenFormat::write(questions)
+                                                                    : GiftFormat::write(questions);
+    return written(file, bank.text.toUtf8(), line, bank.warnings, console,
                    counted(questions.size(), QStringLiteral("question")) +
                        QStringLiteral(" written"));
 }

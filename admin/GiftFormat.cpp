@@ -248,9 +248,9 @@ QString escaped(const QString& text)
     return out;
 }
 
-Written write(const QList<Question>& questions)
+WrittenBank write(const QList<Question>& questions)
 {
-    Written written;
+    WrittenBank written;
     for (qsizetype q = 0; q < questions.size(); ++q) {
         const Question& question = questions[q];
         const bool hasRight = question.right >= 1 && question.right <= Question::kOptions;

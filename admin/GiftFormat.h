@@ -15,14 +15,10 @@ namespace GiftFormat {
 // Reads a decoded file. Never throws; every question that does not fit the bank is a refusal.
 ReadResult read(const QString& text);
 
-// The text of a bank for a GIFT file, one question per line, and a warning for each question
-// that an import would not give back exactly (blanks at either end of a text, an empty text, a
-// right answer outside 1..5), naming its position (1-based).
-struct Written {
-    QString text;
-    QStringList warnings;
-};
-Written write(const QList<Question>& questions);
+// The bank as a GIFT file, one question per line; a warning for each question an import
+// would not give back exactly (blanks at either end of a text, an empty text, a right answer
+// outside 1..5).
+WrittenBank write(const QList<Question>& questions);
 
 // A text with every GIFT special character escaped and line breaks written as "\n".
 QString escaped(const QString& text);

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 // One question as the bank stores it: the text, the five answers A..E and the number (1..5) of
@@ -25,4 +26,11 @@ struct Refusal {
 struct ReadResult {
     QList<Question> questions;
     QList<Refusal> refusals;
+};
+
+// A bank written for a file: the text, and a warning for each question that the format cannot
+// carry exactly (an import would not give the same row back), naming its position (1-based).
+struct WrittenBank {
+    QString text;
+    QStringList warnings;
 };

@@ -21,9 +21,10 @@ void append(const QList<Question>& questions, const std::function<void(qint64)>&
     // Appended rows must come after the others in the order every list of the bank is read in.
     RowOrder::require(kBank);
     Query insert(QStringLiteral("appendQuestion"));
+    insert.setStatement(Statements::appendQuestion);
     qint64 stored = 0;
     for (const Question& question : questions) {
-        insert.setStatement(Statements::appendQuestion);
+        // Every parameter is bound again for each row, so the statement is set once.
         insert.bind(QStringLiteral("a1"), question.text);
         for (int i = 0; i < Question::kOptions; ++i)
             insert.bind(QStringLiteral("a%1").arg(i + 2), question.options[i]);

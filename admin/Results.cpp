@@ -58,9 +58,10 @@ QString histogram(const QList<int>& scores, const QString& label)
     const int highest = std::max(1, *std::max_element(counts.cbegin(), counts.cend()));
     constexpr int kBar = 10;
     constexpr int kHeight = 48;
-    QString svg = QStringLiteral("<svg class=\"histogram\" viewBox=\"0 0 %1 62\" role=\"img\" "
+    // A margin around the bars, so that the last axis label is not cut off.
+    QString svg = QStringLiteral("<svg class=\"histogram\" viewBox=\"-8 -2 %1 64\" role=\"img\" "
                                  "aria-label=\"%2\" xmlns=\"http://www.w3.org/2000/svg\">")
-                      .arg(counts.size() * kBar)
+                      .arg(counts.size() * kBar + 16)
                       .arg(label.toHtmlEscaped());
     svg += QStringLiteral("<line x1=\"0\" y1=\"%1\" x2=\"%2\" y2=\"%1\" class=\"axis\"/>")
                .arg(kHeight + 0.5)

@@ -2,7 +2,7 @@
 // transaction, exports that import back to the same rows, the results CSV and report, the
 // command line, and the exit status of each outcome.
 
-#include "AdminConsole.h"
+#include "AdminTesting.h"
 #include "Commands.h"
 #include "Progress.h"
 #include "Question.h"
@@ -45,15 +45,6 @@ void addTwoQuestions(const TestCourse& course)
     course.exec(QStringLiteral(
         "insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр) values"
         "('Бар сұрақ 1','a','b','c','d','e',1),('Бар сұрақ 2','a','b','c','d','e',2)"));
-}
-
-Question question(const QString& text, std::array<QString, 5> options, int right)
-{
-    Question q;
-    q.text = text;
-    q.options = std::move(options);
-    q.right = right;
-    return q;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // okulyk-admin's question files: encodings, the three readers with their refusals, the option
 // letter sets, the shuffle, and the writers' round trip.
 
+#include "AdminTesting.h"
 #include "AikenFormat.h"
 #include "GiftFormat.h"
 #include "QuestionFile.h"
@@ -35,15 +36,6 @@ QString refusalsOf(const ReadResult& result)
     for (const Refusal& refusal : result.refusals)
         lines << QStringLiteral("%1: %2").arg(refusal.line).arg(refusal.reason);
     return lines.join(QLatin1Char('\n'));
-}
-
-Question question(const QString& text, std::array<QString, 5> options, int right)
-{
-    Question q;
-    q.text = text;
-    q.options = std::move(options);
-    q.right = right;
-    return q;
 }
 
 bool sameRows(const QList<Question>& a, const QList<Question>& b)
@@ -466,14 +458,14 @@ void AdminFormatsTest::writersGiveTheSameRowsBack()
     QFETCH(QList<Question>, questions);
     QFETCH(bool, aikenToo);
 
-    const GiftFormat::Written gift = GiftFormat::write(questions);
+    const WrittenBank gift = GiftFormat::write(questions);
     QVERIFY2(gift.warnings.isEmpty(), qPrintable(gift.warnings.join(QLatin1Char('\n'))));
     const auto giftBack = QuestionFile::read(gift.text.toUtf8());
     QCOMPARE(giftBack.format, std::optional<Format>(Format::Gift));
     QVERIFY2(giftBack.result.refusals.isEmpty(), qPrintable(refusalsOf(giftBack.result)));
     QVERIFY(sameRows(giftBack.result.questions, questions));
 
-    const AikenFormat::Written aiken = AikenFormat::write(questions);
+    const WrittenBank aiken = AikenFormat::write(questions);
     if (aikenToo) {
         QVERIFY2(aiken.warnings.isEmpty(), qPrintable(aiken.warnings.join(QLatin1Char('\n'))));
         const auto aikenBack = QuestionFile::read(aiken.text.toUtf8());
@@ -515,12 +507,12 @@ void AdminFormatsTest::writersWarnWhereTheFormatCannotCarryARow()
     QFETCH(QString, giftWarning);
     const QList<Question> rows{question("Fine", {"a", "b", "c", "d", "e"}, 2), row};
 
-    const AikenFormat::Written aiken = AikenFormat::write(rows);
+    const WrittenBank aiken = AikenFormat::write(rows);
     QCOMPARE(aiken.warnings.size(), 1);
     QVERIFY2(aiken.warnings[0].startsWith(QStringLiteral("question 2: ")) &&
                  aiken.warnings[0].contains(aikenWarning),
              qPrintable(aiken.warnings[0]));
-    const GiftFormat::Written gift = GiftFormat::write(rows);
+    const WrittenBank gift = GiftFormat::write(rows);
     if (giftWarning.isEmpty()) {
         QVERIFY(gift.warnings.isEmpty());
     } else {

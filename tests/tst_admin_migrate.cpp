@@ -3,7 +3,7 @@
 // files), and a migration that fails or would overwrite leaving no file behind.
 
 #include "AccessFile.h"
-#include "AdminConsole.h"
+#include "AdminTesting.h"
 #include "AppError.h"
 #include "Connection.h"
 #include "CourseTables.h"

@@ -2,10 +2,13 @@
 
 #include "Commands.h"
 #include "Console.h"
+#include "Question.h"
 
 #include <QStringList>
 
-// Captures what okulyk-admin commands print, for the admin tests.
+// Helpers of the okulyk-admin tests.
+
+// Captures what the commands print.
 class CapturedConsole : public Console {
 public:
     void out(const QString& text) override { output += text; }
@@ -27,4 +30,13 @@ inline AdminRun runAdmin(const QStringList& arguments)
     CapturedConsole console;
     const int status = Commands::run(arguments, console);
     return {status, console.output, console.messages};
+}
+
+inline Question question(const QString& text, std::array<QString, 5> options, int right)
+{
+    Question q;
+    q.text = text;
+    q.options = std::move(options);
+    q.right = right;
+    return q;
 }
