@@ -215,6 +215,9 @@ WrittenBank write(const QList<Question>& questions)
         QStringList problems;
         if (const QString why = obstacle(question.text, true); !why.isEmpty())
             problems << QStringLiteral("the question has %1").arg(why);
+        // At the very start of the file it would be read as the byte order mark.
+        if (q == 0 && question.text.startsWith(QChar(0xFEFF)))
+            problems << QStringLiteral("the question begins with a byte order mark");
         out += question.text + QLatin1Char('\n');
         for (int i = 0; i < Question::kOptions; ++i) {
             if (const QString why = obstacle(question.options[i], false); !why.isEmpty())

@@ -79,6 +79,16 @@ void writeOutput(const QString& path, const QByteArray& bytes, const CommandLine
             QStringLiteral("%1: cannot write the file: %2").arg(path, file.errorString()));
 }
 
+// Reads rows from the database with a progress line, for a database of any size.
+template <typename Row>
+QList<Row>
+readWithProgress(Console& console, const QString& label,
+                 const std::function<QList<Row>(const std::function<void(qint64)>&)>& read)
+{
+    Progress progress(console, label, 0);
+    return read([&](qint64 done) { progress.step(done); });
+}
+
 // Writes an export, then its warnings and a summary naming the database.
 int written(const QString& file, const QByteArray& bytes, const CommandLine& line,
             const QStringList& warnings, Console& console, const QString& summary)
@@ -209,7 +219,9 @@ int exportQuestions(const QStringList& arguments, Console& console)
         throw UsageError{QStringLiteral("usage: okulyk-admin %1").arg(usage)};
 
     openDatabase(line);
-    const QList<Question> questions = QuestionStore::readAll();
+    const QList<Question> questions = readWithProgress<Question>(
+        console, QStringLiteral("reading questions"),
+        [](const auto& progress) { return QuestionStore::readAll(progress); });
     const WrittenBank bank = *format == QuestionFile::Format::Aiken ? AikenFormat::write(questions)
                                                                     : GiftFormat::write(questions);
     return written(file, bank.text.toUtf8(), line, bank.warnings, console,
@@ -229,7 +241,9 @@ int exportResults(const QStringList& arguments, Console& console)
         user = line.value(QStringLiteral("user"));
 
     openDatabase(line);
-    const QList<Results::Row> rows = Results::read(user);
+    const QList<Results::Row> rows = readWithProgress<Results::Row>(
+        console, QStringLiteral("reading results"),
+        [&](const auto& progress) { return Results::read(user, progress); });
     QStringList warnings;
     const QByteArray csv = Results::csv(rows, warnings);
     if (user && rows.isEmpty())
@@ -244,7 +258,9 @@ int report(const QStringList& arguments, Console& console)
     const QString file =
         requirePositional(line, 1, QStringLiteral("report FILE.html [--db PATH]")).constFirst();
     openDatabase(line);
-    const QList<Results::Row> rows = Results::read();
+    const QList<Results::Row> rows = readWithProgress<Results::Row>(
+        console, QStringLiteral("reading results"),
+        [](const auto& progress) { return Results::read(std::nullopt, progress); });
     QStringList warnings;
     const QString html = Results::report(rows, Connection::shared().filePath(),
                                          QDateTime::currentDateTime(), warnings);

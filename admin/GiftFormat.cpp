@@ -78,6 +78,31 @@ QStringView withoutFormatTag(QStringView text)
     return trimmed;
 }
 
+// The length of a weight such as "%50%" or "%-33.3%" at the start of an answer, or 0.
+qsizetype weightLength(QStringView answer)
+{
+    const auto digits = [&](qsizetype from) {
+        qsizetype i = from;
+        while (i < answer.size() && answer[i] >= u'0' && answer[i] <= u'9')
+            ++i;
+        return i - from;
+    };
+    if (!answer.startsWith(u'%'))
+        return 0;
+    qsizetype i = answer.startsWith(u"%-") ? 2 : 1;
+    const qsizetype whole = digits(i);
+    if (whole == 0)
+        return 0;
+    i += whole;
+    if (i < answer.size() && answer[i] == u'.') {
+        const qsizetype fraction = digits(i + 1);
+        if (fraction == 0)
+            return 0;
+        i += 1 + fraction;
+    }
+    return i < answer.size() && answer[i] == u'%' ? i + 1 : 0;
+}
+
 struct Answer {
     bool right = false;
     QString text;
@@ -110,23 +135,17 @@ QString parseAnswers(QStringView body, QList<Answer>& answers)
         QStringView answer = trimmed.mid(start + 1, end - start - 1);
         Answer parsed;
         parsed.right = trimmed[start] == u'=';
-        // A weight "%50%" right after the marker gives partial credit.
-        if (answer.startsWith(u'%')) {
-            const qsizetype close = answer.indexOf(u'%', 1);
-            if (close < 0)
-                return QStringLiteral("an answer weight has no closing %");
-            bool ok = false;
-            const double weight = answer.mid(1, close - 1).toDouble(&ok);
-            if (!ok)
-                return QStringLiteral("an answer weight is not a number");
+        // A weight "%50%" at the start gives partial credit; a % that does not open a weight is
+        // the answer's text.
+        answer = answer.trimmed();
+        if (const qsizetype length = weightLength(answer); length > 0) {
+            const QStringView number = answer.mid(1, length - 2);
+            const double weight = number.toDouble();
             if (weight >= 100)
                 parsed.right = true;
             else if (weight > 0 || parsed.right)
-                return QStringLiteral("an answer gives partial credit (%1%)")
-                    .arg(answer.mid(1, close - 1));
-            else
-                parsed.right = false;
-            answer = answer.mid(close + 1);
+                return QStringLiteral("an answer gives partial credit (%1%)").arg(number);
+            answer = answer.mid(length);
         }
         const qsizetype feedback = findUnescaped(answer, 0, u"#");
         if (feedback >= 0)
@@ -262,9 +281,13 @@ WrittenBank write(const QList<Question>& questions)
         }
         written.text += QStringLiteral("::%1:: %2 {").arg(q + 1).arg(escaped(question.text));
         for (int i = 0; i < Question::kOptions; ++i) {
-            written.text +=
-                (i + 1 == question.right ? QStringLiteral(" =") : QStringLiteral(" ~")) +
-                escaped(question.options[i]);
+            const bool right = i + 1 == question.right;
+            written.text += right ? QStringLiteral(" =") : QStringLiteral(" ~");
+            // A text that begins like a weight gets a weight of its own before it.
+            const QString text = escaped(question.options[i]);
+            if (text.trimmed().startsWith(QLatin1Char('%')))
+                written.text += right ? QStringLiteral("%100%") : QStringLiteral("%0%");
+            written.text += text;
         }
         written.text += QStringLiteral(" }\n\n");
 

@@ -36,7 +36,7 @@ void append(const QList<Question>& questions, const std::function<void(qint64)>&
     transaction.commit();
 }
 
-QList<Question> readAll()
+QList<Question> readAll(const std::function<void(qint64)>& progress)
 {
     Transaction transaction;
     RowOrder::require(kBank);
@@ -53,6 +53,8 @@ QList<Question> readAll()
         const int right = storedText(row.value(6)).trimmed().toInt(&ok);
         question.right = ok && right >= 1 && right <= Question::kOptions ? right : 0;
         questions << question;
+        if (progress)
+            progress(questions.size());
     });
     return questions;
 }

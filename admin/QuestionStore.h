@@ -12,7 +12,7 @@ namespace QuestionStore {
 void append(const QList<Question>& questions, const std::function<void(qint64)>& progress = {});
 
 // Every question in row order; line is the row's position (1-based). A right answer that is not
-// a whole number 1..5 comes back as 0. Throws AppError.
-QList<Question> readAll();
+// a whole number 1..5 comes back as 0. progress receives the number read so far. Throws AppError.
+QList<Question> readAll(const std::function<void(qint64)>& progress = {});
 
 } // namespace QuestionStore

@@ -108,7 +108,7 @@ QString groupRow(const Group& group, bool total)
 
 } // namespace
 
-QList<Row> read(const std::optional<QString>& login)
+QList<Row> read(const std::optional<QString>& login, const std::function<void(qint64)>& progress)
 {
     Transaction transaction;
     RowOrder::require(QStringLiteral("Тесты"));
@@ -130,6 +130,8 @@ QList<Row> read(const std::optional<QString>& login)
         if (ok && score >= 0 && score <= kQuestionsPerTest)
             row.score = score;
         rows << row;
+        if (progress)
+            progress(rows.size());
     });
     return rows;
 }

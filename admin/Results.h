@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // Stored test results with each user's group, for the school office: a CSV file and a printable
@@ -23,8 +24,10 @@ struct Row {
     std::optional<int> score;
 };
 
-// The results in stored order, all of them or one login's. Throws AppError.
-QList<Row> read(const std::optional<QString>& login = std::nullopt);
+// The results in stored order, all of them or one login's; progress receives the number read
+// so far. Throws AppError.
+QList<Row> read(const std::optional<QString>& login = std::nullopt,
+                const std::function<void(qint64)>& progress = {});
 
 // RFC 4180 CSV in UTF-8 with a byte order mark and CRLF line ends: login, group, right answers,
 // out of, per cent (rounded to a whole number). A text that a spreadsheet would run as a

@@ -444,6 +444,14 @@ void AdminFormatsTest::writersGiveTheSameRowsBack_data()
         << QList<Question>{question(QStringLiteral("C:\\new\\table and \\n and \\\\"),
                                     {"\\", "\\~", "a\\", "\\n", "\\{"}, 2)}
         << true;
+    QTest::newRow("answers that begin with a per cent sign")
+        << QList<Question>{question(QStringLiteral("%1 is not a weight"),
+                                    {"%50% off", "%", "% of all", "100%", "%-5%"}, 1),
+                           question(QStringLiteral("Q"), {"a", "%0%", "%12.5%", "c", "%%"}, 2)}
+        << true;
+    QTest::newRow("a byte order mark first (GIFT only)")
+        << QList<Question>{question(QStringLiteral("\uFEFFBOM"), {"a", "b", "c", "d", "e"}, 1)}
+        << false;
     QTest::newRow("carriage returns, blank lines, option look-alikes (GIFT only)")
         << QList<Question>{question(QStringLiteral("Access text\r\nwith CR LF\r\n\r\nand a "
                                                    "blank line"),
