@@ -109,9 +109,8 @@ private:
     [[noreturn]] void fail(unsigned column, qint64 row, const QString& why) const
     {
         throw AppError(QStringLiteral("%1: table %2, row %3, column %4: %5")
-                           .arg(m_path, m_name)
-                           .arg(row)
-                           .arg(QString::fromUtf8(columnAt(m_table, column)->name), why));
+                           .arg(m_path, m_name, QString::number(row),
+                                QString::fromUtf8(columnAt(m_table, column)->name), why));
     }
 
     QVariant value(unsigned i, qint64 row)

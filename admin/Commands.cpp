@@ -113,7 +113,8 @@ QStringList requirePositional(const CommandLine& line, int count, const QString&
 void printQuestion(Console& console, const QString& file, const Question& question)
 {
     static const QChar kLetters[] = {u'A', u'B', u'C', u'D', u'E'};
-    console.line(QStringLiteral("%1:%2: %3").arg(file).arg(question.line).arg(question.text));
+    console.line(
+        QStringLiteral("%1:%2: %3").arg(file, QString::number(question.line), question.text));
     for (int i = 0; i < Question::kOptions; ++i)
         console.line(QStringLiteral("  %1%2) %3")
                          .arg(i + 1 == question.right ? QStringLiteral("*") : QStringLiteral(" "))
@@ -157,15 +158,15 @@ int importQuestions(const QStringList& arguments, Console& console)
 
     const QuestionFile::Outcome outcome = QuestionFile::read(readInput(file), format, encoding);
     if (!outcome.error.isEmpty()) {
-        console.message(
-            outcome.errorLine > 0
-                ? QStringLiteral("%1:%2: %3").arg(file).arg(outcome.errorLine).arg(outcome.error)
-                : QStringLiteral("%1: %2").arg(file, outcome.error));
+        console.message(outcome.errorLine > 0
+                            ? QStringLiteral("%1:%2: %3")
+                                  .arg(file, QString::number(outcome.errorLine), outcome.error)
+                            : QStringLiteral("%1: %2").arg(file, outcome.error));
         return Failed;
     }
     for (const Refusal& refusal : outcome.result.refusals)
-        console.message(
-            QStringLiteral("%1:%2: skipped: %3").arg(file).arg(refusal.line).arg(refusal.reason));
+        console.message(QStringLiteral("%1:%2: skipped: %3")
+                            .arg(file, QString::number(refusal.line), refusal.reason));
 
     QList<Question> questions = outcome.result.questions;
     if (*outcome.format == QuestionFile::Format::Tags) {
@@ -174,8 +175,7 @@ int importQuestions(const QStringList& arguments, Console& console)
             shuffler.shuffle(question);
         if (!seedGiven && !questions.isEmpty())
             console.message(QStringLiteral("%1: options shuffled; --seed %2 gives this order again")
-                                .arg(file)
-                                .arg(seed));
+                                .arg(file, QString::number(seed)));
     }
     const qsizetype skipped = outcome.result.refusals.size();
     if (questions.isEmpty()) {
@@ -192,8 +192,8 @@ int importQuestions(const QStringList& arguments, Console& console)
             printQuestion(console, file, question);
         console.line(QStringLiteral("%1: %2 would be added, %3 skipped; nothing was stored "
                                     "(--dry-run)")
-                         .arg(what, counted(questions.size(), QStringLiteral("question")))
-                         .arg(skipped));
+                         .arg(what, counted(questions.size(), QStringLiteral("question")),
+                              QString::number(skipped)));
         return skipped > 0 ? DoneWithWarnings : Done;
     }
 
@@ -204,8 +204,7 @@ int importQuestions(const QStringList& arguments, Console& console)
     }
     console.line(QStringLiteral("%1: %2 added to БДТест in %3, %4 skipped")
                      .arg(what, counted(questions.size(), QStringLiteral("question")),
-                          Connection::shared().filePath())
-                     .arg(skipped));
+                          Connection::shared().filePath(), QString::number(skipped)));
     return skipped > 0 ? DoneWithWarnings : Done;
 }
 

@@ -132,9 +132,7 @@ public:
                 query.execSql();
             } catch (const AppError& error) {
                 throw AppError(QStringLiteral("table %1, row %2: %3")
-                                   .arg(target.name)
-                                   .arg(count + 1)
-                                   .arg(error.message()));
+                                   .arg(target.name, QString::number(count + 1), error.message()));
             }
             ++count;
             m_progress.step(++m_rowsDone);

@@ -17,9 +17,8 @@ namespace {
 QString warningFor(const Row& row)
 {
     return QStringLiteral("result %1 (%2): the score \"%3\" is not a whole number 0 to %4")
-        .arg(row.position)
-        .arg(row.login, row.stored)
-        .arg(kQuestionsPerTest);
+        .arg(QString::number(row.position), row.login, row.stored,
+             QString::number(kQuestionsPerTest));
 }
 
 QString csvField(QString text)
@@ -206,8 +205,8 @@ QString report(const QList<Row>& rows, const QString& source, const QDateTime& w
         "p.note { margin-top: 4mm; }\n"
         "</style>\n</head>\n<body>\n<h1>Тест нәтижелері</h1>\n");
     html += QStringLiteral("<p class=\"meta\">Дерекқор: %1 · %2 · %3 сұрақтан</p>\n")
-                .arg(source.toHtmlEscaped(), when.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
-                .arg(kQuestionsPerTest);
+                .arg(source.toHtmlEscaped(), when.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                     QString::number(kQuestionsPerTest));
     html += QStringLiteral("<table>\n<thead><tr><th scope=\"col\">Топ</th><th scope=\"col\">"
                            "Әрекет саны</th><th scope=\"col\">Орташа ұпай</th><th scope=\"col\">"
                            "Медиана</th><th scope=\"col\">Ұпай таралуы (0–%1)</th></tr></thead>\n"
