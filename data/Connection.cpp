@@ -13,16 +13,6 @@
 
 namespace {
 
-bool isAccessFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(32);
-    return head.startsWith(QByteArray("\x00\x01\x00\x00", 4)) &&
-           (head.contains("Standard Jet DB") || head.contains("Standard ACE DB"));
-}
-
 bool hasWriteBits(const QString& path)
 {
     // The file's own mode bits: WriteUser would say yes to root for any file.
@@ -38,6 +28,16 @@ AppError openError(const QString& path, const QString& reason)
 
 } // namespace
 
+bool Connection::isAccessFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(32);
+    return head.startsWith(QByteArray("\x00\x01\x00\x00", 4)) &&
+           (head.contains("Standard Jet DB") || head.contains("Standard ACE DB"));
+}
+
 Connection& Connection::shared()
 {
     static Connection connection;
@@ -46,16 +46,25 @@ Connection& Connection::shared()
 
 void Connection::open()
 {
+    open(QDir::current().absoluteFilePath(kFileName));
+}
+
+void Connection::open(const QString& file)
+{
     close();
-    const QString path = QDir::current().absoluteFilePath(kFileName);
+    const QString path = QFileInfo(file).absoluteFilePath();
     const QFileInfo info(path);
     if (!info.exists())
         throw openError(path, QStringLiteral("the file does not exist"));
     if (!info.isFile())
         throw openError(path, QStringLiteral("it is not a file"));
     if (isAccessFile(path))
-        throw openError(path, QStringLiteral("it is a Microsoft Access database; this program "
-                                             "reads SQLite databases only"));
+        throw openError(path,
+                        QStringLiteral("it is a Microsoft Access database; this program reads "
+                                       "SQLite databases only. Convert it with the command "
+                                       "\"okulyk-admin migrate %1 new.mdb\", then replace %1 "
+                                       "with new.mdb")
+                            .arg(info.fileName()));
 
     // A file without write permission is opened read-only, so that changes fail with a clear
     // error instead of being written (root ignores the permission bits otherwise).

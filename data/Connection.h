@@ -16,11 +16,16 @@ public:
     // Throws AppError with a clear message when the file is missing, is not a database the
     // program can read, or is locked past the busy timeout.
     void open();
+    // Opens the given file instead, with the same rules (the teacher's companion names its
+    // database on the command line).
+    void open(const QString& path);
     void ensureOpen();
     bool isOpen() const;
     void close();
 
     QSqlDatabase database() const;
+    // Whether the file begins like a Microsoft Access (Jet or ACE) database.
+    static bool isAccessFile(const QString& path);
     // The absolute path of the open database file (empty while closed).
     QString filePath() const { return m_path; }
 

@@ -33,6 +33,40 @@ QStringList updateQuestion(const QStringList& columns)
     return updateRow(QStringLiteral("БДТест"), columns);
 }
 
+QStringList createTable(const QString& table, const QList<ColumnDefinition>& columns)
+{
+    QStringList definitions;
+    for (const ColumnDefinition& column : columns) {
+        QString definition = quotedName(column.name);
+        if (column.rowIdKey)
+            definition += QStringLiteral(" INTEGER PRIMARY KEY");
+        else if (!column.type.isEmpty())
+            definition += QLatin1Char(' ') + column.type;
+        definitions << definition;
+    }
+    return {QStringLiteral("create table %1 (").arg(quotedName(table)),
+            definitions.join(QStringLiteral(", ")) + QLatin1Char(')')};
+}
+
+QStringList insertRow(const QString& table, const QStringList& columns)
+{
+    QStringList names;
+    QStringList parameters;
+    for (int i = 0; i < columns.size(); ++i) {
+        names << quotedName(columns[i]);
+        parameters << QStringLiteral(":a%1").arg(i + 1);
+    }
+    return {
+        QStringLiteral("insert into %1(%2)").arg(quotedName(table), names.join(QLatin1Char(','))),
+        QStringLiteral("values(%1)").arg(parameters.join(QLatin1Char(',')))};
+}
+
+QStringList createIndex(const QString& index, const QString& table, const QString& column)
+{
+    return {QStringLiteral("create index %1 on %2(%3)")
+                .arg(quotedName(index), quotedName(table), quotedName(column))};
+}
+
 QList<Entry> catalogue()
 {
     QList<Entry> entries;
@@ -85,6 +119,20 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("usersGrid"), usersGrid});
     entries.append({QStringLiteral("usersGridOfLogin"), usersGridOfLogin});
     entries.append({QStringLiteral("exactLoginRows"), exactLoginRows});
+    entries.append({QStringLiteral("appendQuestion"), appendQuestion});
+    entries.append({QStringLiteral("bankInRowOrder"), bankInRowOrder});
+    entries.append({QStringLiteral("resultsWithGroups"), resultsWithGroups});
+    entries.append({QStringLiteral("resultsOfUserWithGroups"), resultsOfUserWithGroups});
+    // A migrated table as the migration writes it, in the order it runs the statements.
+    const QString sample = QStringLiteral("Көшірме \"1\"");
+    entries.append({QStringLiteral("createTable"),
+                    createTable(sample, {{QStringLiteral("Код"), QStringLiteral("INTEGER"), true},
+                                         {QStringLiteral("Мәтін"), QStringLiteral("TEXT")},
+                                         {QStringLiteral("Сурет"), QStringLiteral("BLOB")}})});
+    entries.append({QStringLiteral("insertRow"),
+                    insertRow(sample, {QStringLiteral("Мәтін"), QStringLiteral("Сурет")})});
+    entries.append({QStringLiteral("createIndex"),
+                    createIndex(QStringLiteral("КөшірмеКод"), sample, QStringLiteral("Код"))});
     return entries;
 }
 

@@ -143,6 +143,39 @@ inline const QStringList usersGridOfLogin = {
 inline const QStringList exactLoginRows = {QStringLiteral("select count(*) from Пользователи"),
                                            QStringLiteral("where Логин= :a collate binary")};
 
+// The teacher's companion (okulyk-admin): questions appended to the bank and read back in row
+// order, results with each user's group, and the tables of a migrated database.
+inline const QStringList appendQuestion = {
+    QStringLiteral("insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр)"),
+    QStringLiteral("values(:a1,:a2,:a3,:a4,:a5,:a6,:a7)")};
+inline const QStringList bankInRowOrder = {
+    QStringLiteral("select Вопрос, Ответ1, Ответ2, Ответ3, Ответ4, Ответ5, ОтветПр from БДТест"),
+    QStringLiteral("order by rowid")};
+// A login's group is the one of its first row in Пользователи (a null group as empty text); a
+// result whose login has no row there has a null group.
+inline const QString resultsWithGroupsSelect =
+    QStringLiteral("select t.Пользователь, (select coalesce(u.Группа, '') from Пользователи u "
+                   "where u.Логин = t.Пользователь "
+                   "order by u.rowid limit 1), t.Верно from Тесты t");
+inline const QStringList resultsWithGroups = {resultsWithGroupsSelect,
+                                              QStringLiteral("order by t.rowid")};
+inline const QStringList resultsOfUserWithGroups = {resultsWithGroupsSelect,
+                                                    QStringLiteral("where t.Пользователь= :a"),
+                                                    QStringLiteral("order by t.rowid")};
+
+// A migrated table: its columns in order, each with its declared type; a column marked as key
+// becomes the table's row id (INTEGER PRIMARY KEY). Names are quoted, so any name the old
+// database allowed is kept as it is.
+struct ColumnDefinition {
+    QString name;
+    QString type;
+    bool rowIdKey = false;
+};
+QStringList createTable(const QString& table, const QList<ColumnDefinition>& columns);
+// Appends one row: :a1, :a2... take the columns' values in order.
+QStringList insertRow(const QString& table, const QStringList& columns);
+QStringList createIndex(const QString& index, const QString& table, const QString& column);
+
 struct Entry {
     QString name;
     QStringList lines;

@@ -1,0 +1,381 @@
+#include "Commands.h"
+
+#include "AccessFile.h"
+#include "AikenFormat.h"
+#include "AppError.h"
+#include "CommandLine.h"
+#include "Connection.h"
+#include "Console.h"
+#include "GiftFormat.h"
+#include "Migration.h"
+#include "Progress.h"
+#include "QuestionFile.h"
+#include "QuestionStore.h"
+#include "Results.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSaveFile>
+
+namespace Commands {
+
+namespace {
+
+constexpr qint64 kMaxInputBytes = qint64(1) << 30;
+
+// "1 question", "2 questions".
+QString counted(qsizetype count, const QString& noun)
+{
+    return QStringLiteral("%1 %2%3").arg(count).arg(noun,
+                                                    count == 1 ? QString() : QStringLiteral("s"));
+}
+
+// A wrong command line: the message, then a pointer to the help.
+struct UsageError {
+    QString message;
+};
+
+QString databasePath(const CommandLine& line)
+{
+    return line.has(QStringLiteral("db")) ? line.value(QStringLiteral("db"))
+                                          : QDir::current().absoluteFilePath(Connection::kFileName);
+}
+
+void openDatabase(const CommandLine& line)
+{
+    Connection::shared().open(databasePath(line));
+}
+
+QByteArray readInput(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(
+            QStringLiteral("%1: cannot read the file: %2").arg(path, file.errorString()));
+    if (file.size() > kMaxInputBytes)
+        throw AppError(QStringLiteral("%1: the file is larger than 1 GB").arg(path));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw AppError(
+            QStringLiteral("%1: cannot read the file: %2").arg(path, file.errorString()));
+    return bytes;
+}
+
+// Writes the file whole or not at all (a temporary file renamed at the end), never over the
+// database itself.
+void writeOutput(const QString& path, const QByteArray& bytes, const CommandLine& line)
+{
+    const QFileInfo output(path);
+    const QFileInfo database(databasePath(line));
+    if (output.exists() && database.exists() &&
+        output.canonicalFilePath() == database.canonicalFilePath())
+        throw AppError(QStringLiteral("%1: this is the database; name another file").arg(path));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw AppError(
+            QStringLiteral("%1: cannot write the file: %2").arg(path, file.errorString()));
+}
+
+// Reads rows from the database with a progress line, for a database of any size.
+template <typename Row>
+QList<Row>
+readWithProgress(Console& console, const QString& label,
+                 const std::function<QList<Row>(const std::function<void(qint64)>&)>& read)
+{
+    Progress progress(console, label, 0);
+    return read([&](qint64 done) { progress.step(done); });
+}
+
+// Writes an export, then its warnings and a summary naming the database.
+int written(const QString& file, const QByteArray& bytes, const CommandLine& line,
+            const QStringList& warnings, Console& console, const QString& summary)
+{
+    writeOutput(file, bytes, line);
+    for (const QString& warning : warnings)
+        console.message(QStringLiteral("%1: %2").arg(file, warning));
+    console.line(
+        QStringLiteral("%1: %2 from %3").arg(file, summary, Connection::shared().filePath()));
+    return warnings.isEmpty() ? Done : DoneWithWarnings;
+}
+
+QStringList requirePositional(const CommandLine& line, int count, const QString& usage)
+{
+    if (!line.error().isEmpty())
+        throw UsageError{line.error()};
+    if (line.positional().size() != count)
+        throw UsageError{QStringLiteral("usage: okulyk-admin %1").arg(usage)};
+    return line.positional();
+}
+
+void printQuestion(Console& console, const QString& file, const Question& question)
+{
+    static const QChar kLetters[] = {u'A', u'B', u'C', u'D', u'E'};
+    console.line(
+        QStringLiteral("%1:%2: %3").arg(file, QString::number(question.line), question.text));
+    for (int i = 0; i < Question::kOptions; ++i)
+        console.line(QStringLiteral("  %1%2) %3")
+                         .arg(i + 1 == question.right ? QStringLiteral("*") : QStringLiteral(" "))
+                         .arg(kLetters[i])
+                         .arg(question.options[i]));
+    console.line(QStringLiteral("  ОтветПр = %1").arg(question.right));
+}
+
+int importQuestions(const QStringList& arguments, Console& console)
+{
+    const CommandLine line(arguments,
+                           {QStringLiteral("format"), QStringLiteral("db"),
+                            QStringLiteral("encoding"), QStringLiteral("seed")},
+                           {QStringLiteral("dry-run")});
+    const QString file =
+        requirePositional(line, 1,
+                          QStringLiteral("import-questions FILE [--format aiken|gift|tags] "
+                                         "[--encoding NAME] [--seed N] [--db PATH] [--dry-run]"))
+            .constFirst();
+    std::optional<QuestionFile::Format> format;
+    if (line.has(QStringLiteral("format"))) {
+        format = QuestionFile::formatFromName(line.value(QStringLiteral("format")));
+        if (!format)
+            throw UsageError{QStringLiteral("--format is aiken, gift or tags")};
+    }
+    std::optional<TextEncoding::Encoding> encoding;
+    if (line.has(QStringLiteral("encoding"))) {
+        encoding = TextEncoding::fromName(line.value(QStringLiteral("encoding")));
+        if (!encoding)
+            throw UsageError{
+                QStringLiteral("--encoding is utf-8, utf-16, utf-16le, utf-16be or windows-1251")};
+    }
+    quint64 seed = QRandomGenerator::system()->generate64() >> 1;
+    const bool seedGiven = line.has(QStringLiteral("seed"));
+    if (seedGiven) {
+        bool ok = false;
+        seed = line.value(QStringLiteral("seed")).toULongLong(&ok);
+        if (!ok)
+            throw UsageError{QStringLiteral("--seed is a whole number")};
+    }
+
+    const QuestionFile::Outcome outcome = QuestionFile::read(readInput(file), format, encoding);
+    if (!outcome.error.isEmpty()) {
+        console.message(outcome.errorLine > 0
+                            ? QStringLiteral("%1:%2: %3")
+                                  .arg(file, QString::number(outcome.errorLine), outcome.error)
+                            : QStringLiteral("%1: %2").arg(file, outcome.error));
+        return Failed;
+    }
+    for (const Refusal& refusal : outcome.result.refusals)
+        console.message(QStringLiteral("%1:%2: skipped: %3")
+                            .arg(file, QString::number(refusal.line), refusal.reason));
+
+    QList<Question> questions = outcome.result.questions;
+    if (*outcome.format == QuestionFile::Format::Tags) {
+        QuestionFile::Shuffler shuffler(seed);
+        for (Question& question : questions)
+            shuffler.shuffle(question);
+        if (!seedGiven && !questions.isEmpty())
+            console.message(QStringLiteral("%1: options shuffled; --seed %2 gives this order again")
+                                .arg(file, QString::number(seed)));
+    }
+    const qsizetype skipped = outcome.result.refusals.size();
+    if (questions.isEmpty()) {
+        console.message(
+            QStringLiteral("%1: no question fits the bank; nothing was added").arg(file));
+        return Failed;
+    }
+    const QString what = QStringLiteral("%1 (%2, %3)")
+                             .arg(file, QuestionFile::formatName(*outcome.format),
+                                  TextEncoding::name(outcome.encoding));
+
+    if (line.has(QStringLiteral("dry-run"))) {
+        for (const Question& question : questions)
+            printQuestion(console, file, question);
+        console.line(QStringLiteral("%1: %2 would be added, %3 skipped; nothing was stored "
+                                    "(--dry-run)")
+                         .arg(what, counted(questions.size(), QStringLiteral("question")),
+                              QString::number(skipped)));
+        return skipped > 0 ? DoneWithWarnings : Done;
+    }
+
+    openDatabase(line);
+    {
+        Progress progress(console, QStringLiteral("importing"), questions.size());
+        QuestionStore::append(questions, [&](qint64 done) { progress.step(done); });
+    }
+    console.line(QStringLiteral("%1: %2 added to БДТест in %3, %4 skipped")
+                     .arg(what, counted(questions.size(), QStringLiteral("question")),
+                          Connection::shared().filePath(), QString::number(skipped)));
+    return skipped > 0 ? DoneWithWarnings : Done;
+}
+
+int exportQuestions(const QStringList& arguments, Console& console)
+{
+    const CommandLine line(arguments, {QStringLiteral("format"), QStringLiteral("db")}, {});
+    const QString usage = QStringLiteral("export-questions FILE --format aiken|gift [--db PATH]");
+    const QString file = requirePositional(line, 1, usage).constFirst();
+    const auto format = QuestionFile::formatFromName(line.value(QStringLiteral("format")));
+    if (!format || *format == QuestionFile::Format::Tags)
+        throw UsageError{QStringLiteral("usage: okulyk-admin %1").arg(usage)};
+
+    openDatabase(line);
+    const QList<Question> questions = readWithProgress<Question>(
+        console, QStringLiteral("reading questions"),
+        [](const auto& progress) { return QuestionStore::readAll(progress); });
+    const WrittenBank bank = *format == QuestionFile::Format::Aiken ? AikenFormat::write(questions)
+                                                                    : GiftFormat::write(questions);
+    return written(file, bank.text.toUtf8(), line, bank.warnings, console,
+                   counted(questions.size(), QStringLiteral("question")) +
+                       QStringLiteral(" written"));
+}
+
+int exportResults(const QStringList& arguments, Console& console)
+{
+    const CommandLine line(arguments, {QStringLiteral("user"), QStringLiteral("db")}, {});
+    const QString file = requirePositional(line, 1,
+                                           QStringLiteral("export-results FILE.csv [--user LOGIN] "
+                                                          "[--db PATH]"))
+                             .constFirst();
+    std::optional<QString> user;
+    if (line.has(QStringLiteral("user")))
+        user = line.value(QStringLiteral("user"));
+
+    openDatabase(line);
+    const QList<Results::Row> rows = readWithProgress<Results::Row>(
+        console, QStringLiteral("reading results"),
+        [&](const auto& progress) { return Results::read(user, progress); });
+    QStringList warnings;
+    const QByteArray csv = Results::csv(rows, warnings);
+    if (user && rows.isEmpty())
+        warnings << QStringLiteral("no results are stored for the login \"%1\"").arg(*user);
+    return written(file, csv, line, warnings, console,
+                   counted(rows.size(), QStringLiteral("result")) + QStringLiteral(" written"));
+}
+
+int report(const QStringList& arguments, Console& console)
+{
+    const CommandLine line(arguments, {QStringLiteral("db")}, {});
+    const QString file =
+        requirePositional(line, 1, QStringLiteral("report FILE.html [--db PATH]")).constFirst();
+    openDatabase(line);
+    const QList<Results::Row> rows = readWithProgress<Results::Row>(
+        console, QStringLiteral("reading results"),
+        [](const auto& progress) { return Results::read(std::nullopt, progress); });
+    QStringList warnings;
+    const QString html = Results::report(rows, Connection::shared().filePath(),
+                                         QDateTime::currentDateTime(), warnings);
+    return written(file, html.toUtf8(), line, warnings, console,
+                   QStringLiteral("report of ") + counted(rows.size(), QStringLiteral("result")));
+}
+
+int migrate(const QStringList& arguments, Console& console)
+{
+    const CommandLine line(arguments, {}, {});
+    const QStringList files = requirePositional(line, 2, QStringLiteral("migrate OLD.mdb NEW.mdb"));
+    AccessFile source(files[0]);
+    const Migration::Outcome outcome = Migration::run(source, files[1], console);
+    for (const QString& note : outcome.notes)
+        console.message(QStringLiteral("%1: note: %2").arg(files[0], note));
+    for (const QString& problem : outcome.problems)
+        console.message(QStringLiteral("%1: %2").arg(files[1], problem));
+    for (const Migration::TableCount& table : outcome.tables)
+        console.line(
+            QStringLiteral("%1: %2").arg(table.name, counted(table.rows, QStringLiteral("row"))));
+    console.line(
+        QStringLiteral("%1: %2 migrated from %3")
+            .arg(files[1], counted(outcome.tables.size(), QStringLiteral("table")), files[0]));
+    return outcome.problems.isEmpty() ? Done : DoneWithWarnings;
+}
+
+} // namespace
+
+QString helpText()
+{
+    return QStringLiteral(
+        "okulyk-admin — «Электронды окулыгы» бағдарламасының мұғалімге арналған көмекшісі\n"
+        "\n"
+        "Қолданылуы:\n"
+        "  okulyk-admin import-questions ФАЙЛ [--format aiken|gift|tags] [--encoding АТАУЫ]\n"
+        "                                [--seed N] [--db ЖОЛ] [--dry-run]\n"
+        "      Сұрақтарды файлдан БДТест кестесінің соңына қосады. Пішімі мен кодталуы\n"
+        "      (UTF-8, UTF-16, Windows-1251) мазмұнынан анықталады. Тек бес жауабы және бір\n"
+        "      дұрыс жауабы бар сұрақтар алынады; қалғандары жол нөмірімен және себебімен\n"
+        "      хабарланады. tags пішімінде жауаптар араластырылады (--seed N — қайталанатын\n"
+        "      рет). --dry-run ештеңе сақтамай, не сақталатынын көрсетеді.\n"
+        "  okulyk-admin export-questions ФАЙЛ --format aiken|gift [--db ЖОЛ]\n"
+        "      Сұрақтар банкін файлға жазады; оны қайта импорттау сол жолдарды береді.\n"
+        "  okulyk-admin export-results ФАЙЛ.csv [--user ЛОГИН] [--db ЖОЛ]\n"
+        "      Нәтижелерді CSV (UTF-8) файлына жазады: логин, топ, дұрыс жауап, сұрақ саны, "
+        "пайыз.\n"
+        "  okulyk-admin report ФАЙЛ.html [--db ЖОЛ]\n"
+        "      Топтар бойынша басып шығаруға арналған бір беттік есеп жасайды.\n"
+        "  okulyk-admin migrate ЕСКІ.mdb ЖАҢА.mdb\n"
+        "      Microsoft Access дерекқорын жаңа SQLite файлына көшіреді (бар файлдың үстіне\n"
+        "      жазбайды).\n"
+        "\n"
+        "--db берілмесе, ағымдағы қалтадағы db.mdb алынады.\n"
+        "Шығу коды: 0 — орындалды; 1 — қате, ештеңе өзгерген жоқ; 2 — команда жолы қате;\n"
+        "3 — орындалды, бірақ кейбір деректер өткізіліп кетті немесе жетіспейді.\n"
+        "\n"
+        "okulyk-admin — the teacher's companion of the electronic textbook\n"
+        "\n"
+        "Usage:\n"
+        "  okulyk-admin import-questions FILE [--format aiken|gift|tags] [--encoding NAME]\n"
+        "                                [--seed N] [--db PATH] [--dry-run]\n"
+        "      Appends the file's questions to the table БДТест. The format and the encoding\n"
+        "      (UTF-8, UTF-16, Windows-1251) are found from the content unless given. Only\n"
+        "      questions with five options and one right answer are taken; every other one is\n"
+        "      reported with its line and the reason. In the tags format the options are\n"
+        "      shuffled (--seed N repeats an order). --dry-run prints what would be stored and\n"
+        "      stores nothing.\n"
+        "  okulyk-admin export-questions FILE --format aiken|gift [--db PATH]\n"
+        "      Writes the question bank so that importing the file gives the same rows back.\n"
+        "  okulyk-admin export-results FILE.csv [--user LOGIN] [--db PATH]\n"
+        "      Writes the results as CSV (UTF-8): login, group, right answers, out of, per cent.\n"
+        "  okulyk-admin report FILE.html [--db PATH]\n"
+        "      Writes a printable one-page report by group.\n"
+        "  okulyk-admin migrate OLD.mdb NEW.mdb\n"
+        "      Copies a Microsoft Access database into a new SQLite file (never over an\n"
+        "      existing one).\n"
+        "\n"
+        "Without --db, the database is db.mdb in the current folder.\n"
+        "Exit status: 0 done; 1 failed, nothing changed; 2 wrong command line;\n"
+        "3 done, but some input was skipped or something is missing (see the messages).\n");
+}
+
+int run(const QStringList& arguments, Console& console)
+{
+    const QString command = arguments.value(0);
+    const QStringList rest = arguments.mid(1);
+    try {
+        if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+            command == QLatin1String("help")) {
+            console.out(helpText());
+            return Done;
+        }
+        if (rest.contains(QStringLiteral("--help")) || rest.contains(QStringLiteral("-h"))) {
+            console.out(helpText());
+            return Done;
+        }
+        if (command == QLatin1String("import-questions"))
+            return importQuestions(rest, console);
+        if (command == QLatin1String("export-questions"))
+            return exportQuestions(rest, console);
+        if (command == QLatin1String("export-results"))
+            return exportResults(rest, console);
+        if (command == QLatin1String("report"))
+            return report(rest, console);
+        if (command == QLatin1String("migrate"))
+            return migrate(rest, console);
+        throw UsageError{command.isEmpty() ? QStringLiteral("no command given")
+                                           : QStringLiteral("unknown command \"%1\"").arg(command)};
+    } catch (const UsageError& error) {
+        console.message(QStringLiteral("okulyk-admin: %1").arg(error.message));
+        console.message(QStringLiteral("okulyk-admin --help: the commands and their options"));
+        return WrongUsage;
+    } catch (const AppError& error) {
+        console.message(QStringLiteral("okulyk-admin: %1").arg(error.message()));
+        return Failed;
+    }
+}
+
+} // namespace Commands

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// Where a command writes: its output (standard output) and its messages (standard error:
+// warnings, refusals, errors and progress). Tests capture both.
+class Console {
+public:
+    virtual ~Console() = default;
+    virtual void out(const QString& text) = 0;
+    virtual void err(const QString& text) = 0;
+    // Progress rewrites one line on a terminal and prints whole lines elsewhere.
+    virtual bool errIsTerminal() const { return false; }
+
+    void line(const QString& text) { out(text + QLatin1Char('\n')); }
+    void message(const QString& text) { err(text + QLatin1Char('\n')); }
+};
+
+// The process's own standard output and standard error, in UTF-8.
+class StandardConsole : public Console {
+public:
+    void out(const QString& text) override;
+    void err(const QString& text) override;
+    bool errIsTerminal() const override;
+};
