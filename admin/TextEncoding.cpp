@@ -1,5 +1,7 @@
 #include "TextEncoding.h"
 
+#include <QByteArrayView>
+
 #include <array>
 
 namespace TextEncoding {
@@ -89,7 +91,9 @@ Decoded failure(Decoded decoded, const QString& error, int line)
 
 Decoded decodeUtf8(const QByteArray& bytes, qsizetype start, Decoded decoded)
 {
-    const qsizetype bad = firstInvalidUtf8(bytes, start);
+    // Qt's own check is many times faster; the byte-wise scan finds where a bad file goes wrong.
+    const bool valid = QByteArrayView(bytes).sliced(start).isValidUtf8();
+    const qsizetype bad = valid ? -1 : firstInvalidUtf8(bytes, start);
     if (bad >= 0)
         return failure(decoded,
                        QStringLiteral("byte 0x%1 is not valid UTF-8")

@@ -98,6 +98,7 @@ void Connection::open(const QString& file)
         }
     }
     m_path = path;
+    ++m_generation;
 }
 
 void Connection::ensureOpen()

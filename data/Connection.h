@@ -28,6 +28,8 @@ public:
     static bool isAccessFile(const QString& path);
     // The absolute path of the open database file (empty while closed).
     QString filePath() const { return m_path; }
+    // Counts the opens, so that a statement prepared on an earlier opening is prepared again.
+    quint64 generation() const { return m_generation; }
 
     // How long a statement waits for another program that holds the file.
     void setBusyTimeoutMs(int ms) { m_busyTimeoutMs = ms; }
@@ -37,5 +39,6 @@ private:
     Connection() = default;
 
     QString m_path;
+    quint64 m_generation = 0;
     int m_busyTimeoutMs = 5000;
 };

@@ -34,6 +34,7 @@ void Query::close()
 void Query::clearSql()
 {
     m_lines.clear();
+    m_namesKnown = false;
 }
 
 void Query::clearParams()
@@ -44,6 +45,7 @@ void Query::clearParams()
 void Query::addLine(const QString& line)
 {
     m_lines << line;
+    m_namesKnown = false;
 }
 
 void Query::setStatement(const QStringList& lines)
@@ -57,6 +59,8 @@ void Query::setStatement(const QStringList& lines)
 
 QStringList Query::parameterNames() const
 {
+    if (m_namesKnown)
+        return m_names;
     // Names after a colon outside quoted literals and quoted names; the texts of this program
     // quote nothing that holds a colon, but neither must be mistaken for a parameter.
     static const QRegularExpression token(
@@ -69,6 +73,8 @@ QStringList Query::parameterNames() const
         if (!name.isEmpty() && !names.contains(name))
             names << name;
     }
+    m_names = names;
+    m_namesKnown = true;
     return names;
 }
 
@@ -134,11 +140,34 @@ void Query::open()
 int Query::execSql()
 {
     close();
-    QSqlQuery query = prepareBound();
-    if (!query.exec())
-        throw AppError(storeErrorText(query.lastError()));
-    m_lastInsertId = query.lastInsertId().toLongLong();
-    return query.numRowsAffected();
+    Connection& connection = Connection::shared();
+    connection.ensureOpen();
+    const QString text = sqlText();
+    if (!m_prepared || m_preparedText != text || m_preparedGeneration != connection.generation()) {
+        m_prepared.reset();
+        auto query = std::make_unique<QSqlQuery>(connection.database());
+        query->setForwardOnly(true);
+        if (!query->prepare(text))
+            throw AppError(storeErrorText(query->lastError()));
+        m_prepared = std::move(query);
+        m_preparedText = text;
+        m_preparedGeneration = connection.generation();
+    }
+    for (const QString& name : parameterNames()) {
+        if (!m_params.contains(name))
+            throw AppError(QStringLiteral("No value given for the parameter '%1'").arg(name));
+        m_prepared->bindValue(QLatin1Char(':') + name, m_params.value(name));
+    }
+    const bool ok = m_prepared->exec();
+    const QSqlError error = m_prepared->lastError();
+    m_lastInsertId = ok ? m_prepared->lastInsertId().toLongLong() : 0;
+    const int changed = ok ? m_prepared->numRowsAffected() : 0;
+    m_prepared->finish();
+    if (!ok) {
+        m_prepared.reset();
+        throw AppError(storeErrorText(error));
+    }
+    return changed;
 }
 
 void Query::reopen()

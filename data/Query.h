@@ -86,6 +86,14 @@ private:
     bool m_atEnd = true;
     qint64 m_lastInsertId = 0;
     std::unique_ptr<QSqlQuery> m_cursor;
+    // The names after the colon, read from the text once per change of the text.
+    mutable QStringList m_names;
+    mutable bool m_namesKnown = false;
+    // A changing statement stays prepared while its text and the connection stay the same, so
+    // running it row after row does not parse it again each time.
+    std::unique_ptr<QSqlQuery> m_prepared;
+    QString m_preparedText;
+    quint64 m_preparedGeneration = 0;
     QStringList m_columns;
     QList<QVariantList> m_rows;
 };
