@@ -45,6 +45,9 @@ TForm3::TForm3(TForm1* mainWindow, QWidget* parent)
 
     m_loginQuery.setStatement(Statements::selectLogins);
     m_passwordQuery.setStatement(Statements::selectPasswords);
+    // Opening at creation shows that the statements run; the lists are read once, just below.
+    m_loginQuery.setIncremental(true);
+    m_passwordQuery.setIncremental(true);
     // A users table whose rows have no stored order is refused once, and no list is read
     // from it: its logins could pair with other rows' passwords.
     guarded([this] {

@@ -12,10 +12,7 @@ void ColumnCache::clear()
 
 void ColumnCache::appendColumn(Query& query)
 {
-    const int rows = query.rowCount();
-    m_values.reserve(m_values.size() + rows);
-    for (int row = 0; row < rows; ++row)
-        m_values << query.text(row, 0);
+    m_values << query.columnTexts(0);
 }
 
 void ColumnCache::resetSparse(int count)

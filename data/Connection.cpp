@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <sqlite3.h>
 
 namespace {
 
@@ -118,6 +120,17 @@ void Connection::close()
     m_path.clear();
     if (QSqlDatabase::contains(kName))
         QSqlDatabase::database(kName, false).close();
+}
+
+sqlite3* Connection::handle() const
+{
+    if (!isOpen())
+        return nullptr;
+    const QSqlDatabase db = database();
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
 }
 
 QSqlDatabase Connection::database() const

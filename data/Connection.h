@@ -24,6 +24,9 @@ public:
     void close();
 
     QSqlDatabase database() const;
+    // The SQLite handle of the open connection (null while closed), for statements that read
+    // and write UTF-8 directly.
+    struct sqlite3* handle() const;
     // Whether the file begins like a Microsoft Access (Jet or ACE) database.
     static bool isAccessFile(const QString& path);
     // The absolute path of the open database file (empty while closed).

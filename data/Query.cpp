@@ -2,6 +2,7 @@
 
 #include "AppError.h"
 #include "Connection.h"
+#include "StoreStatement.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -24,11 +25,12 @@ Query::~Query() = default;
 
 void Query::close()
 {
-    m_cursor.reset();
-    m_rows.clear();
+    m_values.clear();
+    m_rowCount = 0;
+    m_countedOnly = false;
     m_columns.clear();
     m_open = false;
-    m_atEnd = true;
+    m_fetched = false;
 }
 
 void Query::clearSql()
@@ -117,24 +119,37 @@ QSqlRecord Query::scan(const std::function<void(const QSqlQuery& row)>& onRow) c
     return record;
 }
 
+// Runs the statement on the connection's own handle, reading texts as UTF-8.
+std::unique_ptr<StoreStatement> Query::runStatement() const
+{
+    Connection& connection = Connection::shared();
+    connection.ensureOpen();
+    sqlite3* db = connection.handle();
+    if (!db)
+        throw AppError(QStringLiteral("The database connection is not open"));
+    auto statement = std::make_unique<StoreStatement>(db, sqlText());
+    for (const QString& name : parameterNames()) {
+        if (!m_params.contains(name))
+            throw AppError(QStringLiteral("No value given for the parameter '%1'").arg(name));
+        statement->bind(QLatin1Char(':') + name, m_params.value(name));
+    }
+    return statement;
+}
+
 void Query::open()
 {
     close();
-    auto cursor = std::make_unique<QSqlQuery>(prepareBound());
-    if (!cursor->exec())
-        throw AppError(storeErrorText(cursor->lastError()));
-    const QSqlRecord record = cursor->record();
-    QStringList columns;
-    for (int i = 0; i < record.count(); ++i)
-        columns << record.fieldName(i);
-    m_columns = columns;
-    m_cursor = std::move(cursor);
-    m_atEnd = false;
-    m_open = true;
-    if (!m_incremental) {
-        while (!m_atEnd)
-            fetchRow();
+    auto statement = runStatement();
+    if (m_incremental) {
+        // The first step shows whether the statement runs; the rows are read when asked for.
+        statement->next();
+        m_columns = statement->columnNames();
+        m_open = true;
+        return;
     }
+    m_columns = statement->columnNames();
+    readRows(*statement);
+    m_open = true;
 }
 
 int Query::execSql()
@@ -176,31 +191,55 @@ void Query::reopen()
     open();
 }
 
-void Query::fetchRow()
+void Query::fetchAll()
 {
-    if (m_atEnd)
+    if (m_fetched)
         return;
-    if (!m_cursor->next()) {
-        const QSqlError error = m_cursor->lastError();
-        m_cursor.reset();
-        m_atEnd = true;
-        if (error.isValid())
-            throw AppError(storeErrorText(error));
-        return;
+    readRows(*runStatement());
+}
+
+// The values of all rows in one list, row after row.
+void Query::readRows(StoreStatement& statement)
+{
+    const int columns = static_cast<int>(m_columns.size());
+    m_rowCount = 0;
+    while (statement.next()) {
+        for (int column = 0; column < columns; ++column)
+            m_values << statement.value(column);
+        ++m_rowCount;
     }
-    QVariantList row;
-    row.reserve(m_columns.size());
-    for (int i = 0; i < m_columns.size(); ++i)
-        row << m_cursor->value(i);
-    m_rows << row;
+    m_fetched = true;
 }
 
 int Query::rowCount()
 {
     requireOpen();
-    while (!m_atEnd)
-        fetchRow();
-    return static_cast<int>(m_rows.size());
+    if (!m_countedOnly)
+        fetchAll();
+    return m_rowCount;
+}
+
+QStringList Query::columnTexts(int column)
+{
+    requireOpen();
+    QStringList texts;
+    if (m_fetched) {
+        texts.reserve(m_rowCount);
+        for (int row = 0; row < m_rowCount; ++row)
+            texts << text(row, column);
+        return texts;
+    }
+    m_countedOnly = false;
+    auto statement = runStatement();
+    if (column < 0 || column >= statement->columnCount())
+        throw AppError(QStringLiteral("%1: column %2 is outside the result")
+                           .arg(m_name.isEmpty() ? QStringLiteral("Query") : m_name)
+                           .arg(column));
+    while (statement->next())
+        texts << statement->text(column);
+    m_rowCount = static_cast<int>(texts.size());
+    m_countedOnly = true;
+    return texts;
 }
 
 void Query::requireOpen() const
@@ -218,12 +257,13 @@ int Query::columnIndex(const QString& column) const
 QVariant Query::value(int row, int column) const
 {
     requireOpen();
-    if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_columns.size())
+    // Rows only counted are not kept: they are outside the result as far as values go.
+    if (row < 0 || row >= m_rowCount || m_countedOnly || column < 0 || column >= m_columns.size())
         throw AppError(QStringLiteral("%1: row %2, column %3 is outside the result")
                            .arg(m_name.isEmpty() ? QStringLiteral("Query") : m_name)
                            .arg(row)
                            .arg(column));
-    return m_rows[row][column];
+    return m_values[qsizetype(row) * m_columns.size() + column];
 }
 
 QString Query::text(int row, int column) const

@@ -15,8 +15,8 @@
 // or execute (changes). Statement texts are fixed; every value is a bound parameter.
 //
 // An opened result is static: it keeps its rows until it is closed. By default all rows are
-// fetched on open; an incremental data set only runs the statement and fetches its rows when
-// they are counted (a check that a statement runs, without reading its result).
+// fetched on open; an incremental data set only checks that the statement runs, and reads its
+// rows when they are first asked for.
 class Query {
 public:
     explicit Query(QString name = {});
@@ -54,12 +54,16 @@ public:
     void setIncremental(bool incremental) { m_incremental = incremental; }
     bool isIncremental() const { return m_incremental; }
 
-    // Rows of an open result; a closed one throws. rowCount() fetches the rest of an
-    // incremental result.
+    // Rows of an open result; a closed one throws. rowCount() reads the rows of an incremental
+    // result.
     int rowCount();
     int columnCount() const { return static_cast<int>(m_columns.size()); }
     QStringList columnNames() const { return m_columns; }
     int columnIndex(const QString& column) const;
+    // The texts of one column of every row (null as empty text), read straight from the store
+    // when the rows of an incremental result have not been read yet; the row count is then
+    // known without the rows being kept.
+    QStringList columnTexts(int column);
     // A value as text; null is the empty text.
     QString text(int row, int column) const;
     QString text(int row, const QString& column) const;
@@ -76,16 +80,19 @@ public:
 
 private:
     void requireOpen() const;
-    void fetchRow();
+    void fetchAll();
+    std::unique_ptr<class StoreStatement> runStatement() const;
+    void readRows(class StoreStatement& statement);
 
     QString m_name;
     QStringList m_lines;
     QVariantMap m_params;
     bool m_open = false;
     bool m_incremental = false;
-    bool m_atEnd = true;
+    bool m_fetched = false;
+    // Rows counted by columnTexts() while none are kept.
+    bool m_countedOnly = false;
     qint64 m_lastInsertId = 0;
-    std::unique_ptr<QSqlQuery> m_cursor;
     // The names after the colon, read from the text once per change of the text.
     mutable QStringList m_names;
     mutable bool m_namesKnown = false;
@@ -95,7 +102,8 @@ private:
     QString m_preparedText;
     quint64 m_preparedGeneration = 0;
     QStringList m_columns;
-    QList<QVariantList> m_rows;
+    QVariantList m_values;
+    int m_rowCount = 0;
 };
 
 // Text of a stored value as every data set reads it: null is the empty text.

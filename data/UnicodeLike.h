@@ -10,6 +10,9 @@ class QSqlDatabase;
 namespace UnicodeLike {
 
 bool matches(QStringView pattern, QStringView text, QChar escape = QChar());
+// The same with the pattern's case-folded form given (folded once for many texts).
+bool matchesFolded(QStringView pattern, QStringView folded, QStringView text,
+                   QChar escape = QChar());
 
 // Registers the function on the connection; false when the driver is not SQLite.
 bool install(const QSqlDatabase& db);

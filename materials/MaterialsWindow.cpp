@@ -169,12 +169,18 @@ void TForm7::fill(quint8 kind)
 {
     const MaterialKindInfo& info = MaterialKinds::info(kind);
     Query& query = queryOf(kind);
+    const int rows = query.rowCount();
+    const int titleColumn = query.columnIndex(info.titleColumn);
+    const int pathColumn = query.columnIndex(info.pathColumn);
+    if (rows > 0 && (titleColumn < 0 || pathColumn < 0))
+        query.text(0, titleColumn < 0 ? info.titleColumn : info.pathColumn); // names the field
     QStringList titles;
     QStringList keys;
-    const int rows = query.rowCount();
+    titles.reserve(rows);
+    keys.reserve(rows);
     for (int row = 0; row < rows; ++row) {
-        titles << query.text(row, info.titleColumn);
-        keys << query.text(row, info.pathColumn);
+        titles << query.text(row, titleColumn);
+        keys << query.text(row, pathColumn);
     }
     list(kind)->setRows(titles, keys);
 }

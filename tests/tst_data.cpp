@@ -9,6 +9,7 @@
 #include "Statements.h"
 #include "TestCourse.h"
 #include "UnicodeLike.h"
+#include "Utf8Text.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -64,6 +65,8 @@ private slots:
     void columnCacheReadsNullAsEmptyAndChecksBounds();
     void singleColumnStatementsKeepOneRowOrder();
     void rowIdListKeepsRunsAndPositions();
+    void storedTextDecodesLikeQt();
+    void incrementalResultReadsOneColumnWithoutKeepingRows();
     void likeFoldsKazakhAndRussianLetters();
     void likeWildcardsAndEscapes();
 };
@@ -362,6 +365,56 @@ void DataTest::rowIdListKeepsRunsAndPositions()
         list.append(id);
     QCOMPARE(list.runs(), 1);
     QCOMPARE(list.at(999999), 1000000);
+}
+
+// The fast decoder must give exactly what Qt's decoder gives, malformed bytes included.
+void DataTest::storedTextDecodesLikeQt()
+{
+    QList<QByteArray> inputs = {QByteArray(),
+                                QByteArray("ascii only"),
+                                QStringLiteral("Қазақ тілі ӘҒҚҢӨҰҮҺІ").toUtf8(),
+                                QStringLiteral("Русский ёЁ").toUtf8(),
+                                QStringLiteral("emoji 😀 and 中文").toUtf8(),
+                                QByteArray("\xC0\xAF overlong"),
+                                QByteArray("cut \xD0"),
+                                QByteArray("lone \x80 byte"),
+                                QByteArray("\xED\xA0\x80 surrogate"),
+                                QByteArray("nul \0 inside", 13),
+                                QByteArray("\xF4\x90\x80\x80 beyond")};
+    for (int i = 0; i < 256; ++i)
+        inputs << QByteArray(1, char(i)) + QByteArray(1, char(255 - i)) + "ж";
+    QString buffer;
+    for (const QByteArray& input : std::as_const(inputs)) {
+        const QString qt = QString::fromUtf8(input.constData(), input.size());
+        QCOMPARE(utf8ToString(input.constData(), input.size()), qt);
+        QCOMPARE(utf8ToView(input.constData(), input.size(), buffer).toString(), qt);
+    }
+    QVERIFY(!utf8ToString("", 0).isNull());
+}
+
+void DataTest::incrementalResultReadsOneColumnWithoutKeepingRows()
+{
+    TestCourse course;
+    course.exec(QStringLiteral("insert into Пользователи(Логин,Пароль) values('Әлия', null);"
+                               "insert into Пользователи(Логин,Пароль) values('b', 'x');"));
+    Query query(QStringLiteral("ADOQuery1"));
+    query.setIncremental(true);
+    query.setStatement(Statements::selectPasswords);
+    query.open();
+    course.exec(QStringLiteral("insert into Пользователи(Логин,Пароль) values('c', 'у')"));
+    // The rows are read when asked for: the store as it is then.
+    QCOMPARE(query.columnTexts(0),
+             QStringList({QString(), QStringLiteral("x"), QStringLiteral("у")}));
+    QCOMPARE(query.rowCount(), 3);
+    QVERIFY(errorOf([&] { query.value(0, 0); }).contains(QStringLiteral("outside the result")));
+    QVERIFY(errorOf([&] { query.columnTexts(1); }).contains(QStringLiteral("outside the result")));
+    // A full result gives the same texts from the rows it keeps.
+    query.setIncremental(false);
+    query.reopen();
+    QCOMPARE(query.columnTexts(0).size(), 3);
+    QCOMPARE(query.text(2, 0), QStringLiteral("у"));
+    query.close();
+    QVERIFY(errorOf([&] { query.columnTexts(0); }).contains(QStringLiteral("closed dataset")));
 }
 
 void DataTest::likeFoldsKazakhAndRussianLetters()

@@ -1,0 +1,131 @@
+#include "StoreStatement.h"
+
+#include "AppError.h"
+#include "Utf8Text.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+QString errorText(sqlite3* db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+} // namespace
+
+StoreStatement::StoreStatement(sqlite3* db, const QString& text) : m_db(db)
+{
+    const QByteArray utf8 = text.toUtf8();
+    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_statement, nullptr) !=
+        SQLITE_OK) {
+        const QString message = errorText(db);
+        sqlite3_finalize(m_statement);
+        m_statement = nullptr;
+        throw AppError(message);
+    }
+}
+
+StoreStatement::~StoreStatement()
+{
+    sqlite3_finalize(m_statement);
+}
+
+void StoreStatement::bind(const QString& name, const QVariant& value)
+{
+    const int index = sqlite3_bind_parameter_index(m_statement, name.toUtf8().constData());
+    if (index <= 0)
+        return;
+    int rc = SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+    case QMetaType::Nullptr:
+        rc = sqlite3_bind_null(m_statement, index);
+        break;
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+    case QMetaType::SChar:
+        rc = value.isNull() ? sqlite3_bind_null(m_statement, index)
+                            : sqlite3_bind_int64(m_statement, index, value.toLongLong());
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        rc = sqlite3_bind_double(m_statement, index, value.toDouble());
+        break;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        rc = sqlite3_bind_blob64(m_statement, index, bytes.constData(),
+                                 sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    default: {
+        if (value.isNull() && value.typeId() != QMetaType::QString) {
+            rc = sqlite3_bind_null(m_statement, index);
+            break;
+        }
+        const QByteArray utf8 = value.toString().toUtf8();
+        rc = sqlite3_bind_text64(m_statement, index, utf8.constData(), sqlite3_uint64(utf8.size()),
+                                 SQLITE_TRANSIENT, SQLITE_UTF8);
+        break;
+    }
+    }
+    if (rc != SQLITE_OK)
+        throw AppError(errorText(m_db));
+}
+
+bool StoreStatement::next()
+{
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    throw AppError(errorText(m_db));
+}
+
+int StoreStatement::columnCount() const
+{
+    return sqlite3_column_count(m_statement);
+}
+
+QStringList StoreStatement::columnNames() const
+{
+    QStringList names;
+    for (int column = 0; column < columnCount(); ++column)
+        names << QString::fromUtf8(sqlite3_column_name(m_statement, column));
+    return names;
+}
+
+QVariant StoreStatement::value(int column) const
+{
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(m_statement, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_statement, column));
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+        return QVariant(utf8ToString(text, sqlite3_column_bytes(m_statement, column)));
+    }
+    case SQLITE_BLOB: {
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
+        return QVariant(QByteArray(bytes, sqlite3_column_bytes(m_statement, column)));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+QString StoreStatement::text(int column) const
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    if (!data)
+        return QString(QLatin1String(""));
+    return utf8ToString(data, sqlite3_column_bytes(m_statement, column));
+}

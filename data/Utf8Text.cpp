@@ -1,0 +1,52 @@
+#include "Utf8Text.h"
+
+QString utf8ToString(const char* data, qsizetype size)
+{
+    if (size <= 0)
+        return QString(QLatin1String(""));
+    QString text(size, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    const auto* in = reinterpret_cast<const unsigned char*>(data);
+    qsizetype i = 0;
+    qsizetype n = 0;
+    while (i < size) {
+        const unsigned char lead = in[i];
+        if (lead < 0x80) {
+            out[n++] = lead;
+            ++i;
+        } else if (lead >= 0xC2 && lead < 0xE0 && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
+            out[n++] = char16_t(((lead & 0x1F) << 6) | (in[i + 1] & 0x3F));
+            i += 2;
+        } else {
+            return QString::fromUtf8(data, size);
+        }
+    }
+    text.truncate(n);
+    return text;
+}
+
+QStringView utf8ToView(const char* data, qsizetype size, QString& buffer)
+{
+    if (size <= 0)
+        return {};
+    if (buffer.size() < size)
+        buffer.resize(size);
+    char16_t* out = reinterpret_cast<char16_t*>(buffer.data());
+    const auto* in = reinterpret_cast<const unsigned char*>(data);
+    qsizetype i = 0;
+    qsizetype n = 0;
+    while (i < size) {
+        const unsigned char lead = in[i];
+        if (lead < 0x80) {
+            out[n++] = lead;
+            ++i;
+        } else if (lead >= 0xC2 && lead < 0xE0 && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
+            out[n++] = char16_t(((lead & 0x1F) << 6) | (in[i + 1] & 0x3F));
+            i += 2;
+        } else {
+            buffer = QString::fromUtf8(data, size);
+            return buffer;
+        }
+    }
+    return QStringView(buffer).first(n);
+}

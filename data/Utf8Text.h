@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// Text as the store holds it (UTF-8) made into a QString. Well-formed text of one- and two-byte
+// letters, which is what Kazakh and Russian texts are, is decoded in one tight pass; anything
+// else goes to Qt's full decoder, which also replaces malformed bytes.
+QString utf8ToString(const char* data, qsizetype size);
+
+// The same into a buffer the caller keeps, for texts that are looked at once and dropped.
+QStringView utf8ToView(const char* data, qsizetype size, QString& buffer);
