@@ -30,7 +30,8 @@ std::optional<QString> answerLine(QStringView line)
 {
     static const QString kAnswer = QStringLiteral("ANSWER");
     const QStringView rest = TextLines::withoutLeadingBlanks(line);
-    if (!rest.startsWith(kAnswer, Qt::CaseInsensitive))
+    if (rest.isEmpty() || (rest[0] != u'A' && rest[0] != u'a') ||
+        !rest.startsWith(kAnswer, Qt::CaseInsensitive))
         return std::nullopt;
     const QStringView afterWord = TextLines::withoutLeadingBlanks(rest.mid(kAnswer.size()));
     if (!afterWord.startsWith(u':'))

@@ -23,12 +23,17 @@ void append(const QList<Question>& questions, const std::function<void(qint64)>&
     Query insert(QStringLiteral("appendQuestion"));
     insert.setStatement(Statements::appendQuestion);
     qint64 stored = 0;
+    const QString text = QStringLiteral("a1");
+    const QString right = QStringLiteral("a7");
+    QStringList options;
+    for (int i = 0; i < Question::kOptions; ++i)
+        options << QStringLiteral("a%1").arg(i + 2);
     for (const Question& question : questions) {
         // Every parameter is bound again for each row, so the statement is set once.
-        insert.bind(QStringLiteral("a1"), question.text);
+        insert.bind(text, question.text);
         for (int i = 0; i < Question::kOptions; ++i)
-            insert.bind(QStringLiteral("a%1").arg(i + 2), question.options[i]);
-        insert.bind(QStringLiteral("a7"), question.right);
+            insert.bind(options[i], question.options[i]);
+        insert.bind(right, question.right);
         insert.execSql();
         if (progress)
             progress(++stored);

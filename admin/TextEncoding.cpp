@@ -89,8 +89,36 @@ Decoded failure(Decoded decoded, const QString& error, int line)
     return decoded;
 }
 
+// Text of one- and two-byte letters (Kazakh, Russian, Latin), well formed, decoded in one pass;
+// false for anything else, which the full check and Qt's decoder then handle.
+bool decodeShortLetters(const QByteArray& bytes, qsizetype start, QString& text)
+{
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype size = bytes.size();
+    text = QString(size - start, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    qsizetype n = 0;
+    for (qsizetype i = start; i < size;) {
+        const unsigned char lead = in[i];
+        if (lead < 0x80) {
+            out[n++] = lead;
+            ++i;
+        } else if (lead >= 0xC2 && lead < 0xE0 && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
+            out[n++] = char16_t(((lead & 0x1F) << 6) | (in[i + 1] & 0x3F));
+            i += 2;
+        } else {
+            text.clear();
+            return false;
+        }
+    }
+    text.truncate(n);
+    return true;
+}
+
 Decoded decodeUtf8(const QByteArray& bytes, qsizetype start, Decoded decoded)
 {
+    if (decodeShortLetters(bytes, start, decoded.text))
+        return decoded;
     // Qt's own check is many times faster; the byte-wise scan finds where a bad file goes wrong.
     const bool valid = QByteArrayView(bytes).sliced(start).isValidUtf8();
     const qsizetype bad = valid ? -1 : firstInvalidUtf8(bytes, start);
@@ -209,15 +237,19 @@ Decoded decode(const QByteArray& bytes, std::optional<Encoding> forced)
         start = 2;
     } else if (forced) {
         encoding = *forced;
+    } else if (decodeShortLetters(bytes, 0, decoded.text)) {
+        encoding = Encoding::Utf8; // well formed, and decoded already
     } else if (firstInvalidUtf8(bytes, 0) >= 0) {
         encoding = Encoding::Windows1251;
     }
+    const bool decodedAlready = !decoded.text.isEmpty() || bytes.isEmpty();
     decoded.encoding = encoding;
     decoded.byteOrderMark = start > 0;
 
     switch (encoding) {
     case Encoding::Utf8:
-        decoded = decodeUtf8(bytes, start, decoded);
+        if (!decodedAlready)
+            decoded = decodeUtf8(bytes, start, decoded);
         break;
     case Encoding::Utf16LE:
     case Encoding::Utf16BE:

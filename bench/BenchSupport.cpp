@@ -157,6 +157,21 @@ double time(int runs, const std::function<void()>& work, const std::function<voi
     return median(values);
 }
 
+std::pair<double, double> alternate(int runs, const std::function<void()>& a,
+                                    const std::function<void()>& b,
+                                    const std::function<void()>& setupA)
+{
+    QList<double> first;
+    QList<double> second;
+    for (int i = 0; i < runs; ++i) {
+        if (setupA)
+            setupA();
+        first << timeOnce(a);
+        second << timeOnce(b);
+    }
+    return {median(first), median(second)};
+}
+
 long residentKilobytes()
 {
     QFile status(QStringLiteral("/proc/self/status"));

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <utility>
 
 // What the benchmarks share: scratch course databases built with the raw sqlite3 C API (kept
 // between runs, they take long to make), medians of repeated runs, the process's memory, and the
@@ -33,6 +34,11 @@ double median(QList<double> values);
 // Median milliseconds of runs of work, each after setup (not timed).
 double time(int runs, const std::function<void()>& work, const std::function<void()>& setup = {});
 double timeOnce(const std::function<void()>& work);
+// Medians of a and b run in turn, for figures that the machine's own noise (the disk's flushes)
+// would otherwise tilt one way: {a, b}.
+std::pair<double, double> alternate(int runs, const std::function<void()>& a,
+                                    const std::function<void()>& b,
+                                    const std::function<void()>& setupA = {});
 
 long residentKilobytes();
 

@@ -2,6 +2,7 @@
 
 #include "AppError.h"
 #include "Query.h"
+#include "StoreStatement.h"
 #include "UnicodeLike.h"
 
 #include <QDir>
@@ -117,6 +118,9 @@ bool Connection::isOpen() const
 
 void Connection::close()
 {
+    for (StoreStatement* statement : std::as_const(m_statements))
+        statement->finalize();
+    m_statements.clear();
     m_path.clear();
     if (QSqlDatabase::contains(kName))
         QSqlDatabase::database(kName, false).close();

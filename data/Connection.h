@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -27,6 +28,9 @@ public:
     // The SQLite handle of the open connection (null while closed), for statements that read
     // and write UTF-8 directly.
     struct sqlite3* handle() const;
+    // Statements prepared on the handle are let go before it closes, so that it can close.
+    void adopt(class StoreStatement* statement) { m_statements.insert(statement); }
+    void release(class StoreStatement* statement) { m_statements.remove(statement); }
     // Whether the file begins like a Microsoft Access (Jet or ACE) database.
     static bool isAccessFile(const QString& path);
     // The absolute path of the open database file (empty while closed).
@@ -43,5 +47,6 @@ private:
 
     QString m_path;
     quint64 m_generation = 0;
+    QSet<class StoreStatement*> m_statements;
     int m_busyTimeoutMs = 5000;
 };

@@ -160,29 +160,31 @@ int Query::execSql()
     const QString text = sqlText();
     if (!m_prepared || m_preparedText != text || m_preparedGeneration != connection.generation()) {
         m_prepared.reset();
-        auto query = std::make_unique<QSqlQuery>(connection.database());
-        query->setForwardOnly(true);
-        if (!query->prepare(text))
-            throw AppError(storeErrorText(query->lastError()));
-        m_prepared = std::move(query);
+        sqlite3* db = connection.handle();
+        if (!db)
+            throw AppError(QStringLiteral("The database connection is not open"));
+        m_prepared = std::make_unique<StoreStatement>(db, text);
         m_preparedText = text;
         m_preparedGeneration = connection.generation();
+        m_preparedIndexes.clear();
+        for (const QString& name : parameterNames())
+            m_preparedIndexes << m_prepared->parameterIndex(QLatin1Char(':') + name);
     }
-    for (const QString& name : parameterNames()) {
-        if (!m_params.contains(name))
-            throw AppError(QStringLiteral("No value given for the parameter '%1'").arg(name));
-        m_prepared->bindValue(QLatin1Char(':') + name, m_params.value(name));
+    const QStringList names = parameterNames();
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const auto value = m_params.constFind(names[i]);
+        if (value == m_params.constEnd())
+            throw AppError(QStringLiteral("No value given for the parameter '%1'").arg(names[i]));
+        m_prepared->bind(m_preparedIndexes[i], *value);
     }
-    const bool ok = m_prepared->exec();
-    const QSqlError error = m_prepared->lastError();
-    m_lastInsertId = ok ? m_prepared->lastInsertId().toLongLong() : 0;
-    const int changed = ok ? m_prepared->numRowsAffected() : 0;
-    m_prepared->finish();
-    if (!ok) {
+    try {
+        const int changed = m_prepared->execute();
+        m_lastInsertId = m_prepared->lastInsertId();
+        return changed;
+    } catch (const AppError&) {
         m_prepared.reset();
-        throw AppError(storeErrorText(error));
+        throw;
     }
-    return changed;
 }
 
 void Query::reopen()

@@ -98,8 +98,9 @@ private:
     mutable bool m_namesKnown = false;
     // A changing statement stays prepared while its text and the connection stay the same, so
     // running it row after row does not parse it again each time.
-    std::unique_ptr<QSqlQuery> m_prepared;
+    std::unique_ptr<class StoreStatement> m_prepared;
     QString m_preparedText;
+    QList<int> m_preparedIndexes; // of parameterNames(), in order
     quint64 m_preparedGeneration = 0;
     QStringList m_columns;
     QVariantList m_values;

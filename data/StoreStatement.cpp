@@ -1,6 +1,7 @@
 #include "StoreStatement.h"
 
 #include "AppError.h"
+#include "Connection.h"
 #include "Utf8Text.h"
 
 #include <sqlite3.h>
@@ -24,16 +25,33 @@ StoreStatement::StoreStatement(sqlite3* db, const QString& text) : m_db(db)
         m_statement = nullptr;
         throw AppError(message);
     }
+    Connection::shared().adopt(this);
 }
 
 StoreStatement::~StoreStatement()
 {
+    Connection::shared().release(this);
     sqlite3_finalize(m_statement);
+}
+
+void StoreStatement::finalize()
+{
+    sqlite3_finalize(m_statement);
+    m_statement = nullptr;
+}
+
+int StoreStatement::parameterIndex(const QString& name) const
+{
+    return sqlite3_bind_parameter_index(m_statement, name.toUtf8().constData());
 }
 
 void StoreStatement::bind(const QString& name, const QVariant& value)
 {
-    const int index = sqlite3_bind_parameter_index(m_statement, name.toUtf8().constData());
+    bind(parameterIndex(name), value);
+}
+
+void StoreStatement::bind(int index, const QVariant& value)
+{
     if (index <= 0)
         return;
     int rc = SQLITE_OK;
@@ -87,6 +105,23 @@ bool StoreStatement::next()
     if (rc == SQLITE_DONE)
         return false;
     throw AppError(errorText(m_db));
+}
+
+int StoreStatement::execute()
+{
+    int rc = sqlite3_step(m_statement);
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(m_statement);
+    sqlite3_reset(m_statement);
+    if (rc != SQLITE_DONE)
+        throw AppError(errorText(m_db));
+    sqlite3_clear_bindings(m_statement);
+    return sqlite3_changes(m_db);
+}
+
+qint64 StoreStatement::lastInsertId() const
+{
+    return sqlite3_last_insert_rowid(m_db);
 }
 
 int StoreStatement::columnCount() const

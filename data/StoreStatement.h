@@ -17,13 +17,22 @@ public:
     // Prepares the text; throws AppError with the store's text when it cannot be prepared.
     StoreStatement(sqlite3* db, const QString& text);
     ~StoreStatement();
+    // Lets the statement go; the connection does so before it closes.
+    void finalize();
     StoreStatement(const StoreStatement&) = delete;
     StoreStatement& operator=(const StoreStatement&) = delete;
 
     // Binds a value to the named parameter (":name"); null stays null, text goes as UTF-8.
     void bind(const QString& name, const QVariant& value);
+    // The same by the parameter's position (from 1), as parameterIndex gives it; 0 binds nothing.
+    void bind(int index, const QVariant& value);
+    int parameterIndex(const QString& name) const;
     // The next row, true while there is one; throws AppError when the store fails.
     bool next();
+    // Runs a changing statement to its end and returns the number of rows it changed; the
+    // statement is then ready to run again with new values.
+    int execute();
+    qint64 lastInsertId() const;
     QStringList columnNames() const;
     int columnCount() const;
     // A value of the current row: integer, real, text, bytes, or null.
