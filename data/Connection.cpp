@@ -2,6 +2,7 @@
 
 #include "AppError.h"
 #include "Query.h"
+#include "SqliteHandle.h"
 #include "UnicodeLike.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <sqlite3.h>
 
 namespace {
 
@@ -111,6 +113,12 @@ bool Connection::isOpen() const
 {
     return !m_path.isEmpty() && QSqlDatabase::contains(kName) &&
            QSqlDatabase::database(kName, false).isOpen();
+}
+
+bool Connection::inTransaction() const
+{
+    sqlite3* handle = isOpen() ? sqliteHandle(database()) : nullptr;
+    return handle && !sqlite3_get_autocommit(handle);
 }
 
 void Connection::close()

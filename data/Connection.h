@@ -22,6 +22,8 @@ public:
     void ensureOpen();
     bool isOpen() const;
     void close();
+    // Whether a transaction is open on the connection, whoever began it.
+    bool inTransaction() const;
 
     QSqlDatabase database() const;
     // Whether the file begins like a Microsoft Access (Jet or ACE) database.

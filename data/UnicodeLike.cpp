@@ -1,8 +1,8 @@
 #include "UnicodeLike.h"
 
+#include "SqliteHandle.h"
+
 #include <QSqlDatabase>
-#include <QSqlDriver>
-#include <QVariant>
 #include <sqlite3.h>
 
 namespace {
@@ -79,10 +79,7 @@ bool matches(QStringView pattern, QStringView text, QChar escape)
 
 bool install(const QSqlDatabase& db)
 {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3* sqlite = *static_cast<sqlite3* const*>(handle.constData());
+    sqlite3* sqlite = sqliteHandle(db);
     if (!sqlite)
         return false;
     const int flags = SQLITE_UTF16 | SQLITE_DETERMINISTIC;
