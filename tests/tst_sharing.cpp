@@ -4,8 +4,11 @@
 // lock held by another program is waited for up to the busy timeout, also by a step that reads
 // before it writes, and past the timeout it is reported in the error box instead of hanging.
 
+#include "AppError.h"
 #include "ChildProcess.h"
+#include "Connection.h"
 #include "TestCourse.h"
+#include "Transaction.h"
 #include "WriteScenarios.h"
 
 #include <QFile>
@@ -95,6 +98,7 @@ private slots:
     void aLockPastTheTimeoutIsReportedNotAHang();
     void aStepThatReadsBeforeItWritesWaitsForTheOtherWriter_data();
     void aStepThatReadsBeforeItWritesWaitsForTheOtherWriter();
+    void aWriteLockNotGrantedInTimeFailsTheStepAtItsStart();
 };
 
 void SharingTest::twoProgramsStoreAThousandResultsEach()
@@ -253,6 +257,42 @@ void SharingTest::aStepThatReadsBeforeItWritesWaitsForTheOtherWriter()
                  QString::number(kSeedQuestions + kImportedQuestions));
     }
     QCOMPARE(course.scalar(QStringLiteral("select count(*) from Тесты")), QStringLiteral("1"));
+}
+
+// The transaction of a step that reads before it writes reports the lock it cannot get when it
+// begins, with the store's text, before the step has read anything; inside a transaction begun
+// elsewhere it begins nothing and ends nothing.
+void SharingTest::aWriteLockNotGrantedInTimeFailsTheStepAtItsStart()
+{
+    TestCourse course;
+    course.exec(seedSql());
+    Connection& connection = Connection::shared();
+    connection.setBusyTimeoutMs(200);
+    connection.open();
+    {
+        OtherProgram other(course.dbPath(), "begin immediate");
+        QElapsedTimer clock;
+        clock.start();
+        QString error;
+        try {
+            Transaction transaction(Transaction::Intent::ReadThenWrite);
+        } catch (const AppError& e) {
+            error = e.message();
+        }
+        QCOMPARE(error, QStringLiteral("database is locked"));
+        QVERIFY2(clock.elapsed() >= 150, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!connection.inTransaction());
+    }
+    {
+        Transaction outer;
+        {
+            Transaction inner(Transaction::Intent::ReadThenWrite);
+            inner.commit();
+        }
+        QVERIFY(connection.inTransaction());
+    }
+    QVERIFY(!connection.inTransaction());
+    connection.setBusyTimeoutMs(5000);
 }
 
 QTEST_MAIN(SharingTest)
