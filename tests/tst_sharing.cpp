@@ -35,13 +35,15 @@ QString admin()
 
 // Another program's connection holding the database: BEGIN EXCLUSIVE keeps every other
 // connection out, BEGIN IMMEDIATE (with a change made) keeps other writers out until release().
+// It gets its lock at once, not waiting for anyone: the programs under test hold no lock while
+// they wait for input.
 class OtherProgram {
 public:
     OtherProgram(const QString& path, const char* begin)
     {
         sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+        m_began = exec(begin);
         sqlite3_busy_timeout(m_db, 10000);
-        exec(begin);
     }
     ~OtherProgram()
     {
@@ -51,6 +53,7 @@ public:
     OtherProgram(const OtherProgram&) = delete;
     OtherProgram& operator=(const OtherProgram&) = delete;
 
+    bool began() const { return m_began; }
     bool exec(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == 0; }
     bool release()
     {
@@ -61,6 +64,7 @@ public:
 
 private:
     sqlite3* m_db = nullptr;
+    bool m_began = false;
 };
 
 QString writeQuestionFile(const TestCourse& course)
@@ -167,6 +171,7 @@ void SharingTest::aLockShorterThanTheTimeoutIsWaitedFor()
     QVERIFY(program.waitForLine(QStringLiteral("ready"), 30000));
     {
         OtherProgram other(course.dbPath(), "begin exclusive");
+        QVERIFY(other.began());
         program.writeLine(QStringLiteral("go"));
         program.readFor(1000);
         QCOMPARE(program.lines(), QStringList{QStringLiteral("ready")});
@@ -187,6 +192,7 @@ void SharingTest::aLockPastTheTimeoutIsReportedNotAHang()
     QVERIFY(program.waitForLine(QStringLiteral("ready"), 30000));
     {
         OtherProgram other(course.dbPath(), "begin exclusive");
+        QVERIFY(other.began());
         QElapsedTimer clock;
         clock.start();
         program.writeLine(QStringLiteral("go"));
@@ -233,6 +239,7 @@ void SharingTest::aStepThatReadsBeforeItWritesWaitsForTheOtherWriter()
     }
     {
         OtherProgram other(course.dbPath(), "begin immediate");
+        QVERIFY(other.began());
         QVERIFY(other.exec("insert into Тесты values('other', 1)"));
         if (program)
             program->writeLine(QStringLiteral("go"));
@@ -271,6 +278,7 @@ void SharingTest::aWriteLockNotGrantedInTimeFailsTheStepAtItsStart()
     connection.open();
     {
         OtherProgram other(course.dbPath(), "begin immediate");
+        QVERIFY(other.began());
         QElapsedTimer clock;
         clock.start();
         QString error;
