@@ -4,11 +4,13 @@
 // of the database throughout, and changes of several statements are stored all or none.
 // Ends with a rollback unless committed. Inside a transaction begun elsewhere it adds nothing.
 //
-// Another program may write the same file. A step that reads and then writes must say so: its
-// transaction then takes the write lock at the start, waiting for the other writer up to the
-// busy timeout. Begun as a reader, it would fail at its first change with "database is
-// locked", at once and without waiting, whenever the other program was writing, because a read
-// lock cannot become a write lock while another connection holds one.
+// Another program may write the same file. A step that reads and then writes says so
+// (ReadThenWrite): its transaction takes the write lock at the start, waiting for the other
+// writer up to the busy timeout. Begun as a reader, it would fail at its first change with
+// "database is locked", at once and without waiting, whenever the other program was writing,
+// because a read lock cannot become a write lock while another connection holds one. A step
+// that only reads, or whose first statement is a change, is a Read one: that change waits for
+// the lock like any statement. Nested, the outer transaction has decided how the lock is taken.
 class Transaction {
 public:
     enum class Intent { Read, ReadThenWrite };
