@@ -5,10 +5,11 @@
 //
 //   write_driver crash SCENARIO FOLDER FIRST   changes FIRST, FIRST + 1, ... until killed
 //   write_driver share FOLDER TAG COUNT        COUNT results, reading and editing in between
-//   write_driver gated FOLDER BUSY_MS WHAT N   once a line arrives on input, N results
-//                                              (WHAT "result") or removals of the users
-//                                              "gone-0".."gone-N-1" (WHAT "remove-user"),
-//                                              going on after each error box
+//   write_driver gated FOLDER BUSY_MS WHAT N   the whole program started, and once a line
+//                                              arrives on input N results (WHAT "result") or
+//                                              removals of the users "gone-0".."gone-N-1"
+//                                              (WHAT "remove-user"), going on after each
+//                                              error box
 //
 // Lines: "ready" once the windows are built; "ack N" (with the score for a result) after change
 // N; "error N TEXT" for each error box (the crash mode then stops with status 3); "done N" with
@@ -18,6 +19,7 @@
 #include "Dialogs.h"
 #include "Guard.h"
 #include "LookupList.h"
+#include "MainWindow.h"
 #include "MaterialsWindow.h"
 #include "QuestionEditorWindow.h"
 #include "RecordCursor.h"
@@ -25,6 +27,7 @@
 #include "ResultsModel.h"
 #include "TestWindow.h"
 #include "UsersWindow.h"
+#include "WindowRegistry.h"
 #include "WriteScenarios.h"
 
 #include <QAbstractButton>
@@ -415,9 +418,14 @@ int share(const QString& tag, int count)
 }
 
 // Waits for the parent's word, then makes the changes one by one, going on after each error box.
+// The whole program is started beside the windows it drives, so that the parent can check that
+// none of its windows keeps the file locked while the program waits.
 int gated(const QString& what, int count)
 {
     DialogScript script;
+    WindowRegistry program;
+    program.createAll();
+    program.form1()->show();
     TestTaking testTaking;
     UserAdministration users;
     newErrors(script);
