@@ -60,8 +60,8 @@ struct Figures {
             killedStarting >= 0 ? QStringLiteral("%1 killed while starting, ").arg(killedStarting)
                                 : QString();
         qInfo("%s: %d rounds survived (seed %u): %s%d killed inside a write transaction; %d "
-              "acknowledged changes, all there; %d changes in flight found stored whole, none "
-              "half-stored; %lld rows checked",
+              "acknowledged changes, all there; of the changes in flight %d found stored whole, "
+              "none half-stored; %lld rows checked",
               what, rounds, seed, qPrintable(starting), killedInTransaction, acknowledged,
               inFlightStored, rowsChecked);
     }
