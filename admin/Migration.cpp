@@ -2,6 +2,7 @@
 
 #include "AppError.h"
 #include "Connection.h"
+#include "Console.h"
 #include "Progress.h"
 #include "Query.h"
 #include "Transaction.h"
@@ -10,6 +11,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <cerrno>
+#include <csignal>
 
 namespace Migration {
 
@@ -52,6 +56,32 @@ public:
 private:
     QString m_path;
 };
+
+// A process of another user counts as running.
+bool processRuns(qint64 pid)
+{
+    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+// A migration that is killed or cut off leaves its temporary file (and its journal) behind,
+// never the target. The next migration to the same target removes those whose process has
+// ended; one still running keeps its own.
+void removeUnfinished(const QFileInfo& target, Console& console)
+{
+    static const QRegularExpression part(QStringLiteral("^([0-9]+)\\.part(-journal)?$"));
+    const QDir folder = target.absoluteDir();
+    const QString prefix = target.fileName() + QLatin1Char('.');
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!name.startsWith(prefix))
+            continue;
+        const QRegularExpressionMatch match = part.match(name.mid(prefix.size()));
+        if (!match.hasMatch() || processRuns(match.captured(1).toLongLong()))
+            continue;
+        if (QFile::remove(folder.filePath(name)))
+            console.message(QStringLiteral("%1: removed, left by a migration that did not finish")
+                                .arg(folder.filePath(name)));
+    }
+}
 
 void execute(const QStringList& statement)
 {
@@ -249,6 +279,7 @@ Outcome run(SourceDatabase& source, const QString& target, Console& console)
 
     Outcome outcome;
     outcome.notes << source.leftOut();
+    removeUnfinished(info, console);
     TemporaryFile temporary(info.absoluteFilePath());
     Connection::shared().open(temporary.path());
     {

@@ -48,7 +48,8 @@ struct Outcome {
     QStringList problems; // course tables or columns the new file lacks
 };
 
-// Refuses an existing target. Throws AppError; no file is then left behind.
+// Refuses an existing target. Throws AppError; no file is then left behind. First removes the
+// temporary files that earlier migrations to the same target left when they were killed.
 Outcome run(SourceDatabase& source, const QString& target, Console& console);
 
 } // namespace Migration

@@ -17,7 +17,7 @@ namespace QuestionStore {
 
 void append(const QList<Question>& questions, const std::function<void(qint64)>& progress)
 {
-    Transaction transaction;
+    Transaction transaction(Transaction::Intent::ReadThenWrite);
     // Appended rows must come after the others in the order every list of the bank is read in.
     RowOrder::require(kBank);
     Query insert(QStringLiteral("appendQuestion"));

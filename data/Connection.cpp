@@ -3,6 +3,7 @@
 #include "AppError.h"
 #include "Query.h"
 #include "StoreStatement.h"
+#include "SqliteHandle.h"
 #include "UnicodeLike.h"
 
 #include <QDir>
@@ -116,6 +117,12 @@ bool Connection::isOpen() const
            QSqlDatabase::database(kName, false).isOpen();
 }
 
+bool Connection::inTransaction() const
+{
+    sqlite3* handle = isOpen() ? sqliteHandle(database()) : nullptr;
+    return handle && !sqlite3_get_autocommit(handle);
+}
+
 void Connection::close()
 {
     for (StoreStatement* statement : std::as_const(m_statements))
@@ -128,13 +135,7 @@ void Connection::close()
 
 sqlite3* Connection::handle() const
 {
-    if (!isOpen())
-        return nullptr;
-    const QSqlDatabase db = database();
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
+    return isOpen() ? sqliteHandle(database()) : nullptr;
 }
 
 QSqlDatabase Connection::database() const

@@ -23,6 +23,8 @@ public:
     void ensureOpen();
     bool isOpen() const;
     void close();
+    // Whether a transaction is open on the connection, whoever began it.
+    bool inTransaction() const;
 
     QSqlDatabase database() const;
     // The SQLite handle of the open connection (null while closed), for statements that read

@@ -133,6 +133,8 @@ QList<Entry> catalogue()
                     insertRow(sample, {QStringLiteral("Мәтін"), QStringLiteral("Сурет")})});
     entries.append({QStringLiteral("createIndex"),
                     createIndex(QStringLiteral("КөшірмеКод"), sample, QStringLiteral("Код"))});
+
+    entries.append({QStringLiteral("beginWriting"), beginWriting});
     return entries;
 }
 

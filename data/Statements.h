@@ -176,6 +176,10 @@ QStringList createTable(const QString& table, const QList<ColumnDefinition>& col
 QStringList insertRow(const QString& table, const QStringList& columns);
 QStringList createIndex(const QString& index, const QString& table, const QString& column);
 
+// A transaction of a step that reads before it writes takes the write lock at once, so that it
+// waits for another program's write instead of failing when its read lock cannot be raised.
+inline const QStringList beginWriting = {QStringLiteral("begin immediate")};
+
 struct Entry {
     QString name;
     QStringList lines;

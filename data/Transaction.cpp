@@ -3,14 +3,25 @@
 #include "AppError.h"
 #include "Connection.h"
 #include "Query.h"
+#include "Statements.h"
 
 #include <QSqlError>
 
-Transaction::Transaction()
+Transaction::Transaction(Intent intent)
 {
-    Connection::shared().ensureOpen();
-    // False when a transaction is already open on the connection: its end is someone else's.
-    m_own = Connection::shared().database().transaction();
+    Connection& connection = Connection::shared();
+    connection.ensureOpen();
+    if (intent == Intent::Read) {
+        // False when a transaction is already open on the connection: its end is someone else's.
+        m_own = connection.database().transaction();
+        return;
+    }
+    if (connection.inTransaction())
+        return;
+    Query begin(QStringLiteral("Transaction"));
+    begin.setStatement(Statements::beginWriting);
+    begin.execSql();
+    m_own = true;
 }
 
 Transaction::~Transaction()

@@ -1,10 +1,9 @@
 #include "UnicodeLike.h"
 
 #include "Utf8Text.h"
+#include "SqliteHandle.h"
 
 #include <QSqlDatabase>
-#include <QSqlDriver>
-#include <QVariant>
 #include <sqlite3.h>
 
 namespace {
@@ -126,10 +125,7 @@ bool matchesFolded(QStringView pattern, QStringView folded, QStringView text, QC
 
 bool install(const QSqlDatabase& db)
 {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3* sqlite = *static_cast<sqlite3* const*>(handle.constData());
+    sqlite3* sqlite = sqliteHandle(db);
     if (!sqlite)
         return false;
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;

@@ -36,7 +36,7 @@ int UserAccounts::administratorRows()
 // those rows before and after tells, whatever the column's collation or the table's triggers.
 UserAccounts::Removal UserAccounts::remove(const QString& login, const QString& password)
 {
-    Transaction transaction;
+    Transaction transaction(Transaction::Intent::ReadThenWrite);
     const int before = administratorRows();
     execRemove(login, password);
     if (administratorRows() < before)
@@ -50,7 +50,7 @@ UserAccounts::Removal UserAccounts::remove(const QString& login, const QString& 
 bool UserAccounts::changeAdministratorPassword(const QString& oldPassword,
                                                const QString& newPassword)
 {
-    Transaction transaction;
+    Transaction transaction(Transaction::Intent::ReadThenWrite);
     const int before = administratorRows();
     const int removed = execRemove(RootLogin, oldPassword);
     if (removed == 0)
