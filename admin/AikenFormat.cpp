@@ -30,8 +30,9 @@ std::optional<QString> answerLine(QStringView line)
 {
     static const QString kAnswer = QStringLiteral("ANSWER");
     const QStringView rest = TextLines::withoutLeadingBlanks(line);
-    if (rest.isEmpty() || (rest[0] != u'A' && rest[0] != u'a') ||
-        !rest.startsWith(kAnswer, Qt::CaseInsensitive))
+    // Most lines are told apart by their first two letters ("A) ..." is an option).
+    if (rest.size() < kAnswer.size() || (rest[0] != u'A' && rest[0] != u'a') ||
+        (rest[1] != u'N' && rest[1] != u'n') || !rest.startsWith(kAnswer, Qt::CaseInsensitive))
         return std::nullopt;
     const QStringView afterWord = TextLines::withoutLeadingBlanks(rest.mid(kAnswer.size()));
     if (!afterWord.startsWith(u':'))

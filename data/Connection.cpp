@@ -2,8 +2,8 @@
 
 #include "AppError.h"
 #include "Query.h"
-#include "StoreStatement.h"
 #include "SqliteHandle.h"
+#include "StoreStatement.h"
 #include "UnicodeLike.h"
 
 #include <QDir>

@@ -59,7 +59,7 @@ void Query::setStatement(const QStringList& lines)
         addLine(line);
 }
 
-QStringList Query::parameterNames() const
+const QStringList& Query::parameterNames() const
 {
     if (m_namesKnown)
         return m_names;
@@ -77,7 +77,7 @@ QStringList Query::parameterNames() const
     }
     m_names = names;
     m_namesKnown = true;
-    return names;
+    return m_names;
 }
 
 void Query::bind(const QString& name, const QVariant& value)
@@ -170,7 +170,7 @@ int Query::execSql()
         for (const QString& name : parameterNames())
             m_preparedIndexes << m_prepared->parameterIndex(QLatin1Char(':') + name);
     }
-    const QStringList names = parameterNames();
+    const QStringList& names = parameterNames();
     for (qsizetype i = 0; i < names.size(); ++i) {
         const auto value = m_params.constFind(names[i]);
         if (value == m_params.constEnd())

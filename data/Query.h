@@ -35,7 +35,7 @@ public:
     QStringList lines() const { return m_lines; }
     QString sqlText() const { return m_lines.join(QLatin1Char('\n')); }
     // Parameter names as written after the colon, in order of first use.
-    QStringList parameterNames() const;
+    const QStringList& parameterNames() const;
 
     // Binds a parameter by its name without the colon. Text is bound as text (an empty text
     // stays empty, never null); the score as an integer. Throws for an unknown name.

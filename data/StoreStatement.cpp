@@ -87,7 +87,9 @@ void StoreStatement::bind(int index, const QVariant& value)
             rc = sqlite3_bind_null(m_statement, index);
             break;
         }
-        const QByteArray utf8 = value.toString().toUtf8();
+        const QByteArray utf8 = value.typeId() == QMetaType::QString
+                                    ? stringToUtf8(*static_cast<const QString*>(value.constData()))
+                                    : value.toString().toUtf8();
         rc = sqlite3_bind_text64(m_statement, index, utf8.constData(), sqlite3_uint64(utf8.size()),
                                  SQLITE_TRANSIENT, SQLITE_UTF8);
         break;

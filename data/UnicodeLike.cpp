@@ -1,7 +1,7 @@
 #include "UnicodeLike.h"
 
-#include "Utf8Text.h"
 #include "SqliteHandle.h"
+#include "Utf8Text.h"
 
 #include <QSqlDatabase>
 #include <sqlite3.h>

@@ -50,3 +50,23 @@ QStringView utf8ToView(const char* data, qsizetype size, QString& buffer)
     }
     return QStringView(buffer).first(n);
 }
+
+QByteArray stringToUtf8(QStringView text)
+{
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    auto* out = reinterpret_cast<unsigned char*>(bytes.data());
+    qsizetype n = 0;
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x80) {
+            out[n++] = static_cast<unsigned char>(unit);
+        } else if (unit < 0x800) {
+            out[n++] = static_cast<unsigned char>(0xC0 | (unit >> 6));
+            out[n++] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+        } else {
+            return text.toUtf8();
+        }
+    }
+    bytes.truncate(n);
+    return bytes;
+}

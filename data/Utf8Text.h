@@ -9,3 +9,7 @@ QString utf8ToString(const char* data, qsizetype size);
 
 // The same into a buffer the caller keeps, for texts that are looked at once and dropped.
 QStringView utf8ToView(const char* data, qsizetype size, QString& buffer);
+
+// A QString as UTF-8, for the store: letters below U+0800 (Latin, Cyrillic with the Kazakh
+// letters) are encoded in one pass; anything else goes to Qt's encoder.
+QByteArray stringToUtf8(QStringView text);

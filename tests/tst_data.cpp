@@ -388,6 +388,7 @@ void DataTest::storedTextDecodesLikeQt()
         const QString qt = QString::fromUtf8(input.constData(), input.size());
         QCOMPARE(utf8ToString(input.constData(), input.size()), qt);
         QCOMPARE(utf8ToView(input.constData(), input.size(), buffer).toString(), qt);
+        QCOMPARE(stringToUtf8(qt), qt.toUtf8());
     }
     QVERIFY(!utf8ToString("", 0).isNull());
 }
