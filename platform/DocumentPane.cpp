@@ -1,6 +1,7 @@
 #include "DocumentPane.h"
 
 #include "AppError.h"
+#include "Backends.h"
 #include "ErrorReport.h"
 #include "OfficeConverter.h"
 
@@ -8,9 +9,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
-#include <QPdfDocument>
-#include <QPdfPageNavigator>
-#include <QPdfView>
 #include <QProgressBar>
 #include <QStackedLayout>
 #include <QTextBrowser>
@@ -189,17 +187,12 @@ void DocumentPane::showImage(const QString& path)
     emit shown(path);
 }
 
-QPdfView* DocumentPane::pdfView()
+QWidget* DocumentPane::pdfView()
 {
-    // Built on the first PDF only: most sessions never show one.
+    // Loaded with the first PDF only: most sessions never show one.
     if (!m_pdfView) {
-        m_pdf = new QPdfDocument(this);
-        m_pdfView = new QPdfView(this);
-        m_pdfView->setObjectName(QStringLiteral("documentPdf"));
-        m_pdfView->setAccessibleName(QStringLiteral("Құжат"));
-        m_pdfView->setPageMode(QPdfView::PageMode::MultiPage);
-        m_pdfView->setZoomMode(QPdfView::ZoomMode::FitToWidth);
-        m_pdfView->setDocument(m_pdf);
+        m_pdf.reset(Backends::createPdf());
+        m_pdfView = m_pdf->view(this);
         m_stack->addWidget(m_pdfView);
     }
     return m_pdfView;
@@ -207,19 +200,10 @@ QPdfView* DocumentPane::pdfView()
 
 void DocumentPane::showPdf(const QString& path, const QString& pdf)
 {
-    QPdfView* view = pdfView();
-    // The document is loaded apart first, so a broken file leaves the pane as it was.
-    auto* document = new QPdfDocument(this);
-    const QPdfDocument::Error error = document->load(pdf);
-    if (error != QPdfDocument::Error::None || document->pageCount() <= 0) {
-        delete document;
-        throw AppError(QStringLiteral("PDF құжатын ашу мүмкін емес, файл бүлінген болуы мүмкін: %1")
-                           .arg(path));
-    }
-    view->setDocument(document);
-    delete m_pdf;
-    m_pdf = document;
-    view->pageNavigator()->jump(0, {}, 0);
+    QWidget* view = pdfView();
+    const QString failure = m_pdf->show(pdf);
+    if (!failure.isEmpty())
+        throw AppError(QStringLiteral("%1: %2").arg(failure, path));
     m_stack->setCurrentWidget(view);
     m_content = Content::Pdf;
     m_path = path;

@@ -3,10 +3,11 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
 class OfficeConverter;
+class PdfBackend;
 class QLabel;
-class QPdfDocument;
-class QPdfView;
 class QStackedLayout;
 class QTextBrowser;
 
@@ -51,12 +52,12 @@ private:
     void showConverting(const QString& path);
     void conversionDone(const QString& path, const QString& pdf);
     void conversionFailed(const QString& path, const QString& message);
-    QPdfView* pdfView();
+    QWidget* pdfView();
 
     QStackedLayout* m_stack = nullptr;
     QTextBrowser* m_browser = nullptr;
-    QPdfView* m_pdfView = nullptr;
-    QPdfDocument* m_pdf = nullptr;
+    std::unique_ptr<PdfBackend> m_pdf;
+    QWidget* m_pdfView = nullptr;
     QWidget* m_busy = nullptr;
     QLabel* m_busyText = nullptr;
     OfficeConverter* m_converter = nullptr;

@@ -2,16 +2,12 @@
 
 #include "AppError.h"
 
-#include <QAudioOutput>
-#include <QEventLoop>
+#include "Backends.h"
+
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QMediaPlayer>
 #include <QStyle>
-#include <QTimer>
 #include <QToolButton>
-#include <QUrl>
-#include <QVideoWidget>
 
 MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent)
 {
@@ -37,133 +33,77 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent)
     updateButtons();
 }
 
-MediaPlayer::~MediaPlayer()
-{
-    if (m_player)
-        m_player->stop();
-}
-
-void MediaPlayer::ensureEngine()
-{
-    if (m_player)
-        return;
-    // The FFmpeg backend has been seen to crash where no sound device exists; GStreamer plays
-    // every format the course uses.
-    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
-        qputenv("QT_MEDIA_BACKEND", "gstreamer");
-    m_player = new QMediaPlayer(this);
-    m_audio = new QAudioOutput(this);
-    m_player->setAudioOutput(m_audio);
-    connect(m_player, &QMediaPlayer::playbackStateChanged, this, &MediaPlayer::updateButtons);
-    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &MediaPlayer::updateButtons);
-}
+MediaPlayer::~MediaPlayer() = default;
 
 void MediaPlayer::setDisplay(QWidget* panel)
 {
     m_display = panel;
-    if (m_video && panel && m_video->parentWidget() != panel)
-        m_video->setParent(panel);
 }
 
 void MediaPlayer::open(const QString& path)
 {
-    ensureEngine();
-    m_player->stop();
-    m_player->setSource(QUrl());
+    if (m_engine)
+        m_engine->close();
     m_path.clear();
     updateButtons();
     if (path.isEmpty() || !QFileInfo(path).isFile())
         throw AppError(QStringLiteral("Бейнефайл табылмады: %1").arg(path));
     if (!QFileInfo(path).isReadable())
         throw AppError(QStringLiteral("Бейнефайлды оқу мүмкін емес: %1").arg(path));
-
-    if (!m_video && m_display) {
-        m_video = new QVideoWidget(m_display);
-        m_video->setObjectName(QStringLiteral("videoPicture"));
-        m_video->setAccessibleName(QStringLiteral("Бейне"));
+    if (!m_engine) {
+        m_engine.reset(Backends::createMedia());
+        m_engine->setOnChange([this] { updateButtons(); });
     }
-    m_player->setVideoOutput(m_video.data());
-
-    // Opening is asynchronous in the media system; the caller learns the outcome before it goes
-    // on, as it would from any other open. Input is held back meanwhile.
-    QString failure;
-    QEventLoop wait;
-    auto error = connect(m_player, &QMediaPlayer::errorOccurred, &wait,
-                         [&](QMediaPlayer::Error, const QString& text) {
-                             if (failure.isEmpty())
-                                 failure = text;
-                             wait.quit();
-                         });
-    auto status = connect(
-        m_player, &QMediaPlayer::mediaStatusChanged, &wait, [&](QMediaPlayer::MediaStatus state) {
-            if (state == QMediaPlayer::LoadedMedia || state == QMediaPlayer::InvalidMedia)
-                wait.quit();
-        });
-    QTimer::singleShot(kOpenTimeoutMs, &wait, &QEventLoop::quit);
-    m_player->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
-    const auto settled = [this] {
-        const auto state = m_player->mediaStatus();
-        return state == QMediaPlayer::LoadedMedia || state == QMediaPlayer::InvalidMedia;
-    };
-    if (!settled() && failure.isEmpty())
-        wait.exec(QEventLoop::ExcludeUserInputEvents);
-    disconnect(error);
-    disconnect(status);
-
-    if (m_player->mediaStatus() != QMediaPlayer::LoadedMedia) {
-        if (failure.isEmpty())
-            failure = m_player->errorString();
-        if (failure.isEmpty())
-            failure = QStringLiteral("the media system could not open the file in time");
-        m_player->setSource(QUrl());
+    const QString failure = m_engine->open(path, m_display, kOpenTimeoutMs);
+    if (!failure.isEmpty())
         throw AppError(QStringLiteral("%1: %2").arg(path, failure));
-    }
     m_path = path;
     updateButtons();
 }
 
 void MediaPlayer::setDisplayRect(const QRect& rect)
 {
-    if (!m_video)
+    QWidget* picture = m_engine ? m_engine->picture() : nullptr;
+    if (!picture)
         return;
-    m_video->setGeometry(rect);
-    m_video->show();
+    picture->setGeometry(rect);
+    picture->show();
 }
 
 void MediaPlayer::play()
 {
-    if (!m_player || m_path.isEmpty())
+    if (!m_engine || m_path.isEmpty())
         return;
-    if (m_player->mediaStatus() == QMediaPlayer::EndOfMedia)
-        m_player->setPosition(0);
-    m_player->play();
+    if (m_engine->atEnd())
+        m_engine->rewind();
+    m_engine->play();
 }
 
 void MediaPlayer::stop()
 {
-    if (m_player && isPlaying())
-        m_player->pause();
+    if (isPlaying())
+        m_engine->pause();
 }
 
 bool MediaPlayer::isPlaying() const
 {
-    return m_player && m_player->playbackState() == QMediaPlayer::PlayingState;
+    return m_engine && !m_path.isEmpty() && m_engine->isPlaying();
 }
 
 qint64 MediaPlayer::position() const
 {
-    return m_player ? m_player->position() : 0;
+    return m_engine ? m_engine->position() : 0;
 }
 
 QWidget* MediaPlayer::videoWidget() const
 {
-    return m_video;
+    return m_engine ? m_engine->picture() : nullptr;
 }
 
 void MediaPlayer::updateButtons()
 {
-    const bool open = m_player && !m_path.isEmpty();
-    const bool playing = open && isPlaying() && m_player->mediaStatus() != QMediaPlayer::EndOfMedia;
+    const bool open = !m_path.isEmpty();
+    const bool playing = open && isPlaying();
     m_play->setEnabled(open && !playing);
     m_stop->setEnabled(playing);
 }

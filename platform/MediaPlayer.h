@@ -4,17 +4,17 @@
 #include <QRect>
 #include <QWidget>
 
-class QAudioOutput;
-class QMediaPlayer;
+#include <memory>
+
+class MediaBackend;
 class QToolButton;
-class QVideoWidget;
 
 // The media player control: a Play and a Stop button over one video file at a time, whose
 // picture is drawn inside a display panel of the caller's. Play is enabled once a file is open
 // and whenever playback is stopped or has reached the end, Stop while it plays. Stop halts at
 // the current position; Play goes on from there, from the start after the end.
 //
-// The media engine is built on the first open only, so the control costs nothing at start-up.
+// The media system is loaded on the first open only, so the control costs nothing at start-up.
 class MediaPlayer : public QWidget {
     Q_OBJECT
 public:
@@ -45,14 +45,11 @@ public:
     static constexpr int kOpenTimeoutMs = 10000;
 
 private:
-    void ensureEngine();
     void updateButtons();
 
     QToolButton* m_play = nullptr;
     QToolButton* m_stop = nullptr;
     QPointer<QWidget> m_display;
-    QMediaPlayer* m_player = nullptr;
-    QAudioOutput* m_audio = nullptr;
-    QPointer<QVideoWidget> m_video;
+    std::unique_ptr<MediaBackend> m_engine;
     QString m_path;
 };
