@@ -1,5 +1,7 @@
 #include "TextEncoding.h"
 
+#include "Utf8Text.h"
+
 #include <QByteArrayView>
 
 #include <array>
@@ -93,26 +95,10 @@ Decoded failure(Decoded decoded, const QString& error, int line)
 // false for anything else, which the full check and Qt's decoder then handle.
 bool decodeShortLetters(const QByteArray& bytes, qsizetype start, QString& text)
 {
-    const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype size = bytes.size();
-    text = QString(size - start, Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    qsizetype n = 0;
-    for (qsizetype i = start; i < size;) {
-        const unsigned char lead = in[i];
-        if (lead < 0x80) {
-            out[n++] = lead;
-            ++i;
-        } else if (lead >= 0xC2 && lead < 0xE0 && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
-            out[n++] = char16_t(((lead & 0x1F) << 6) | (in[i + 1] & 0x3F));
-            i += 2;
-        } else {
-            text.clear();
-            return false;
-        }
-    }
-    text.truncate(n);
-    return true;
+    if (::decodeShortLetters(bytes.constData() + start, bytes.size() - start, text))
+        return true;
+    text.clear();
+    return false;
 }
 
 Decoded decodeUtf8(const QByteArray& bytes, qsizetype start, Decoded decoded)

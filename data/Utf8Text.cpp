@@ -1,15 +1,12 @@
 #include "Utf8Text.h"
 
-QString utf8ToString(const char* data, qsizetype size)
+bool decodeShortLetters(const char* data, qsizetype size, QString& text)
 {
-    if (size <= 0)
-        return QString(QLatin1String(""));
-    QString text(size, Qt::Uninitialized);
+    text = QString(size, Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const auto* in = reinterpret_cast<const unsigned char*>(data);
-    qsizetype i = 0;
     qsizetype n = 0;
-    while (i < size) {
+    for (qsizetype i = 0; i < size;) {
         const unsigned char lead = in[i];
         if (lead < 0x80) {
             out[n++] = lead;
@@ -18,10 +15,20 @@ QString utf8ToString(const char* data, qsizetype size)
             out[n++] = char16_t(((lead & 0x1F) << 6) | (in[i + 1] & 0x3F));
             i += 2;
         } else {
-            return QString::fromUtf8(data, size);
+            return false;
         }
     }
     text.truncate(n);
+    return true;
+}
+
+QString utf8ToString(const char* data, qsizetype size)
+{
+    if (size <= 0)
+        return QString(QLatin1String(""));
+    QString text;
+    if (!decodeShortLetters(data, size, text))
+        return QString::fromUtf8(data, size);
     return text;
 }
 
@@ -29,26 +36,10 @@ QStringView utf8ToView(const char* data, qsizetype size, QString& buffer)
 {
     if (size <= 0)
         return {};
-    if (buffer.size() < size)
-        buffer.resize(size);
-    char16_t* out = reinterpret_cast<char16_t*>(buffer.data());
-    const auto* in = reinterpret_cast<const unsigned char*>(data);
-    qsizetype i = 0;
-    qsizetype n = 0;
-    while (i < size) {
-        const unsigned char lead = in[i];
-        if (lead < 0x80) {
-            out[n++] = lead;
-            ++i;
-        } else if (lead >= 0xC2 && lead < 0xE0 && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
-            out[n++] = char16_t(((lead & 0x1F) << 6) | (in[i + 1] & 0x3F));
-            i += 2;
-        } else {
-            buffer = QString::fromUtf8(data, size);
-            return buffer;
-        }
-    }
-    return QStringView(buffer).first(n);
+    // The buffer keeps its capacity from text to text.
+    if (!decodeShortLetters(data, size, buffer))
+        buffer = QString::fromUtf8(data, size);
+    return buffer;
 }
 
 QByteArray stringToUtf8(QStringView text)

@@ -7,6 +7,10 @@
 // else goes to Qt's full decoder, which also replaces malformed bytes.
 QString utf8ToString(const char* data, qsizetype size);
 
+// The tight pass alone: false, with text undefined, when the bytes hold anything but
+// well-formed one- and two-byte sequences.
+bool decodeShortLetters(const char* data, qsizetype size, QString& text);
+
 // The same into a buffer the caller keeps, for texts that are looked at once and dropped.
 QStringView utf8ToView(const char* data, qsizetype size, QString& buffer);
 
