@@ -11,8 +11,11 @@
 #include "MaterialsWindow.h"
 #include "QuestionEditorWindow.h"
 #include "RecordNavigator.h"
+#include "ResultsModel.h"
+#include "ResultsWindow.h"
 #include "SignInWindow.h"
 #include "TestCourse.h"
+#include "TestWindow.h"
 #include "UsersModel.h"
 #include "UsersWindow.h"
 
@@ -24,6 +27,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -199,6 +203,10 @@ private slots:
     void questionAndAnswerTextsAreStoredExactly();
     void rightAnswerTakesOnlyANumberFromOneToFive_data();
     void rightAnswerTakesOnlyANumberFromOneToFive();
+    void attemptShowsTheTextsAndStoresTheLogin_data() { addCatalogue(); }
+    void attemptShowsTheTextsAndStoresTheLogin();
+    void resultLoginIsStoredExactly_data() { addCatalogue(); }
+    void resultLoginIsStoredExactly();
     void realInputBoxTakesAMegabyte();
     void longWordKeepsAFieldResponsive();
 };
@@ -592,6 +600,64 @@ void BadInputTest::rightAnswerTakesOnlyANumberFromOneToFive()
         QVERIFY(dialogs.shown().isEmpty());
         QCOMPARE(course.rows(kBank).value(0).value(7), QVariant::fromValue<qint64>(stored));
     }
+}
+
+// The test window shows the question and its answers as stored, and the result is stored under
+// the signed-in login, whatever it holds.
+void BadInputTest::attemptShowsTheTextsAndStoresTheLogin()
+{
+    QFETCH(QString, text);
+    TestCourse course;
+    course.insert(kBank, kBankColumns, {text, text, text, text, text, text, 1});
+    const Contents before = course.contents();
+    DialogScript dialogs;
+    TForm2 form([text] { return text; });
+    form.showModeless();
+    QTest::mouseClick(form.questionButton(7), Qt::LeftButton);
+    QCOMPARE(form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText(),
+             QStringList(6, asMultiLine(text)).join(QLatin1Char('\n')));
+    QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("sSpeedButton3")),
+                      Qt::LeftButton);
+    QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Сіз 30 дұрыс жауап бердіңіз")});
+    const Contents after = course.contents();
+    QVERIFY(othersUnchanged(before, after, QStringLiteral("Тесты")));
+    const QList<QVariantList> stored{QVariantList{text, QVariant::fromValue<qint64>(30)}};
+    QVERIFY2(after.value(QStringLiteral("Тесты")) == stored,
+             qPrintable(describe(after.value(QStringLiteral("Тесты")).value(0).value(0))));
+}
+
+// The administrator types a login into the results grid: it is stored as typed, in that row only.
+void BadInputTest::resultLoginIsStoredExactly()
+{
+    QFETCH(QString, text);
+    TestCourse course;
+    course.exec(QStringLiteral("insert into Тесты values('aigerim',20);"
+                               "insert into Тесты values('aigerim',20);"));
+    const Contents before = course.contents();
+    DialogScript dialogs;
+    TForm6 results;
+    results.openResults(QStringLiteral("Chief"));
+    results.showModeless();
+    QTableView* grid = results.grid();
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    QTest::keyClick(grid, Qt::Key_F2);
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* open : grid->viewport()->findChildren<QLineEdit*>())
+        if (open->isVisible())
+            editor = open;
+    QVERIFY(editor);
+    enter(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();   // the editor's text is taken on the loop's next turn
+    QTest::keyClick(grid, Qt::Key_Down); // leaving the row writes it
+    QVERIFY2(dialogs.shown().isEmpty(), qPrintable(dialogs.texts().join(u'\n')));
+    const Contents after = course.contents();
+    QVERIFY(othersUnchanged(before, after, QStringLiteral("Тесты")));
+    const QList<QVariantList> rows = after.value(QStringLiteral("Тесты"));
+    QVERIFY2(rows.value(0) == (QVariantList{text, QVariant::fromValue<qint64>(20)}),
+             qPrintable(describe(rows.value(0).value(0))));
+    QCOMPARE(rows.value(1), before.value(QStringLiteral("Тесты")).value(1));
 }
 
 // The real input box: a title of a megabyte arrives whole (the toolkit's own field would cut it

@@ -656,8 +656,8 @@ void FaultsTest::faultyVideosAreRefusedClearly_data()
         << QStringLiteral("мәтін.wmv") << QByteArray("бұл бейне емес\n").repeated(100);
 }
 
-// Opening a faulty video reports the media system's text; the player shows, nothing plays, the
-// file is left alone, and a working video opens afterwards.
+// Opening a faulty video reports the media system's text; nothing is open or plays, and the file
+// is left alone.
 void FaultsTest::faultyVideosAreRefusedClearly()
 {
     QFETCH(QString, name);
