@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <limits>
 
 namespace {
 DialogScript* g_script = nullptr;
@@ -94,10 +96,15 @@ QString input(const QString& caption, const QString& prompt, const QString& defa
         g_script->record(Kind::Input, caption, prompt);
         return g_script->nextInput().value_or(defaultText);
     }
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(dialogParent(), caption, prompt, QLineEdit::Normal, defaultText, &ok);
-    return ok ? text : defaultText;
+    QInputDialog dialog(dialogParent());
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(defaultText);
+    // The answer has no length limit; the toolkit's field would cut it at 32767 characters.
+    if (auto* field = dialog.findChild<QLineEdit*>())
+        field->setMaxLength(std::numeric_limits<int>::max());
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : defaultText;
 }
 
 FileChoice openFile(const QString& filter, int filterIndex)

@@ -3,6 +3,7 @@
 #include "AppError.h"
 #include "Backends.h"
 #include "ErrorReport.h"
+#include "LongWords.h"
 #include "OfficeConverter.h"
 
 #include <QFile>
@@ -72,6 +73,7 @@ DocumentPane::DocumentPane(QWidget* parent) : QWidget(parent)
     m_browser->setAccessibleName(QStringLiteral("Құжат"));
     m_browser->setOpenLinks(true);
     m_browser->setOpenExternalLinks(true);
+    LongWords::keepWrappingFast(m_browser);
     m_stack->addWidget(m_browser);
 
     m_busy = new QWidget(this);

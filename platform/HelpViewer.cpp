@@ -93,8 +93,12 @@ public:
         const QString ns = m_engine->registeredDocumentations().constFirst();
         const QUrl start =
             m_engine->findFile(QUrl(QStringLiteral("qthelp://%1/doc/index.html").arg(ns)));
-        if (start.isValid())
-            m_page->setSource(start);
+        // The collection only names the documentation file, whose pages it reads when shown: a
+        // missing or broken one would give an empty viewer without a word.
+        if (m_engine->fileData(start).isEmpty())
+            throw AppError(QStringLiteral("Анықтама файлын оқу мүмкін емес: %1")
+                               .arg(m_engine->documentationFileName(ns)));
+        m_page->setSource(start);
     }
 
     void showIndex()

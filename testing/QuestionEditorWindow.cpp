@@ -4,8 +4,11 @@
 
 #include "Fonts.h"
 #include "Guard.h"
+#include "LongWords.h"
 #include "RecordCursor.h"
 #include "RecordNavigator.h"
+
+#include <QPlainTextEdit>
 
 TForm4::TForm4(QWidget* parent)
     : FormWindow(parent, Qt::Window | Qt::FramelessWindowHint), ui(std::make_unique<Ui::TForm4>()),
@@ -46,7 +49,10 @@ void TForm4::applyFonts()
         colours.setColor(QPalette::Base, Qt::white);
         colours.setColor(QPalette::Text, Qt::black);
         bound->setPalette(colours);
+        if (auto* memo = qobject_cast<QPlainTextEdit*>(bound))
+            LongWords::keepWrappingFast(memo);
     }
+    LongWords::keepWrappingFast(ui->searchText);
     ui->exitButton->setFont(Fonts::arial(19, true));
 }
 

@@ -11,6 +11,28 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QStyledItemDelegate>
+#include <limits>
+
+namespace {
+
+// The grid's cell editor takes a text of any length; the toolkit's would cut it at 32767
+// characters without a word.
+class UnlimitedDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* field = qobject_cast<QLineEdit*>(editor))
+            field->setMaxLength(std::numeric_limits<int>::max());
+        return editor;
+    }
+};
+
+} // namespace
 
 TForm6::TForm6(QWidget* parent)
     : FormWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -28,6 +50,7 @@ TForm6::TForm6(QWidget* parent)
     ui->resultsGrid->verticalHeader()->hide();
     ui->resultsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
+    ui->resultsGrid->setItemDelegate(new UnlimitedDelegate(ui->resultsGrid));
     ui->resultsGrid->setModel(m_model);
     ui->resultsGrid->installEventFilter(this);
     connect(ui->resultsGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "Fonts.h"
 #include "Guard.h"
+#include "LongWords.h"
 #include "Statements.h"
 
 #include <QButtonGroup>
@@ -40,6 +41,7 @@ TForm2::TForm2(std::function<QString()> currentUser, QWidget* parent)
     setFixedSize(1024, 682);
     applyFonts();
     buildButtons();
+    LongWords::keepWrappingFast(ui->Memo1);
     connect(ui->sSpeedButton3, &QToolButton::clicked, this,
             [this] { guarded([this] { sSpeedButton3Click(); }); });
 

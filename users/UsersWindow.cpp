@@ -11,6 +11,7 @@
 #include <QButtonGroup>
 #include <QHeaderView>
 #include <QStyle>
+#include <limits>
 
 TForm5::TForm5(QWidget* parent)
     : FormWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -58,6 +59,9 @@ void TForm5::applyFontsAndMarks()
         palette.setColor(QPalette::Base, Qt::white);
         palette.setColor(QPalette::Text, Qt::black);
         field->setPalette(palette);
+        // The fields have no length limit; the toolkit's own would cut a longer text at 32767
+        // characters without a word.
+        field->setMaxLength(std::numeric_limits<int>::max());
     }
     // Labels take the size of their text at their described places. Each ends a few pixels
     // inside the field below it, so it is drawn over the field, whose border would cut off the
