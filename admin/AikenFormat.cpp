@@ -1,6 +1,7 @@
 #include "AikenFormat.h"
 
 #include "OptionLetters.h"
+#include "TagFormat.h"
 #include "TextLines.h"
 
 #include <optional>
@@ -175,6 +176,8 @@ QString obstacle(const QString& text, bool isQuestion)
         return QStringLiteral("blanks or line breaks at the start or end");
     if (text.contains(QLatin1Char('\r')))
         return QStringLiteral("a carriage return");
+    if (text.contains(QChar(u'\0')))
+        return QStringLiteral("a NUL character, for which an import refuses the whole file");
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& line = lines[i];
@@ -184,6 +187,9 @@ QString obstacle(const QString& text, bool isQuestion)
             return QStringLiteral("a line that reads as an ANSWER: line");
         if (i > 0 && isOptionLine(line))
             return QStringLiteral("a line that reads as an option");
+        if (TagFormat::isQuestionLine(line))
+            return QStringLiteral("a line that begins with <question>, so that an import "
+                                  "without --format aiken takes the file for the tag format");
     }
     return {};
 }

@@ -65,17 +65,24 @@ QString unescaped(QStringView text)
     return out.trimmed();
 }
 
-// Drops a leading "[plain]", "[html]", "[moodle]" or "[markdown]" format tag.
-QStringView withoutFormatTag(QStringView text)
+// The length of a "[plain]", "[html]", "[moodle]" or "[markdown]" format tag at the start of
+// the text, or 0.
+qsizetype formatTagLength(QStringView text)
 {
     static const QString kTags[] = {QStringLiteral("[plain]"), QStringLiteral("[html]"),
                                     QStringLiteral("[moodle]"), QStringLiteral("[markdown]")};
-    const QStringView trimmed = text.trimmed();
     for (const QString& tag : kTags) {
-        if (trimmed.startsWith(tag, Qt::CaseInsensitive))
-            return trimmed.mid(tag.size());
+        if (text.startsWith(tag, Qt::CaseInsensitive))
+            return tag.size();
     }
-    return trimmed;
+    return 0;
+}
+
+// Drops a leading format tag.
+QStringView withoutFormatTag(QStringView text)
+{
+    const QStringView trimmed = text.trimmed();
+    return trimmed.mid(formatTagLength(trimmed));
 }
 
 // The length of a weight such as "%50%" or "%-33.3%" at the start of an answer, or 0.
@@ -279,7 +286,13 @@ WrittenBank write(const QList<Question>& questions)
                                        "written as wrong");
             written.text += QStringLiteral("// question %1: no right answer stored\n").arg(q + 1);
         }
-        written.text += QStringLiteral("::%1:: %2 {").arg(q + 1).arg(escaped(question.text));
+        // A text that begins like a format tag gets a tag of its own before it, which an
+        // import drops instead.
+        const QString questionText = escaped(question.text);
+        const QString tag = formatTagLength(QStringView(questionText).trimmed()) > 0
+                                ? QStringLiteral("[plain]")
+                                : QString();
+        written.text += QStringLiteral("::%1:: %2%3 {").arg(q + 1).arg(tag, questionText);
         for (int i = 0; i < Question::kOptions; ++i) {
             const bool right = i + 1 == question.right;
             written.text += right ? QStringLiteral(" =") : QStringLiteral(" ~");
@@ -297,6 +310,10 @@ WrittenBank write(const QList<Question>& questions)
             else if (text != text.trimmed())
                 problems << QStringLiteral("%1 has blanks or line breaks at the start or end, "
                                            "which an import drops")
+                                .arg(what);
+            else if (text.contains(QChar(u'\0')))
+                problems << QStringLiteral("%1 has a NUL character, for which an import refuses "
+                                           "the whole file")
                                 .arg(what);
         };
         check(question.text, QStringLiteral("the question"));

@@ -449,6 +449,15 @@ void AdminFormatsTest::writersGiveTheSameRowsBack_data()
                                     {"%50% off", "%", "% of all", "100%", "%-5%"}, 1),
                            question(QStringLiteral("Q"), {"a", "%0%", "%12.5%", "c", "%%"}, 2)}
         << true;
+    QTest::newRow("texts that begin like GIFT format tags")
+        << QList<Question>{question(QStringLiteral("[html]<b>bold</b>?"),
+                                    {"[plain]", "[markdown] *x*", "c", "d", "e"}, 1),
+                           question(QStringLiteral("[PLAIN]"), {"a", "b", "c", "d", "e"}, 2)}
+        << true;
+    QTest::newRow("a line that opens a tag question (GIFT only)")
+        << QList<Question>{question(QStringLiteral("What does this line say?\n<question> x"),
+                                    {"a", "b", "c", "d", "e"}, 3)}
+        << false;
     QTest::newRow("a byte order mark first (GIFT only)")
         << QList<Question>{question(QStringLiteral("\uFEFFBOM"), {"a", "b", "c", "d", "e"}, 1)}
         << false;
@@ -505,6 +514,15 @@ void AdminFormatsTest::writersWarnWhereTheFormatCannotCarryARow_data()
         << "";
     QTest::newRow("a carriage return")
         << question("Q\r\nR", {"a", "b", "c", "d", "e"}, 1) << "carriage return"
+        << "";
+    // An import refuses a file with NUL characters in it whole, not just this row.
+    QTest::newRow("a NUL character")
+        << question(QString::fromUtf16(u"Q\0R", 3), {"a", "b", "c", "d", "e"}, 1)
+        << "a NUL character"
+        << "has a NUL character";
+    // Read without --format, such a file would be taken for the tag format.
+    QTest::newRow("a line that opens a tag question")
+        << question("Q", {"a", "b", "c\n<Question>d", "d", "e"}, 1) << "begins with <question>"
         << "";
 }
 

@@ -69,6 +69,11 @@ private slots:
     void incrementalResultReadsOneColumnWithoutKeepingRows();
     void likeFoldsKazakhAndRussianLetters();
     void likeWildcardsAndEscapes();
+    void likeEscapesFollowSqlite_data();
+    void likeEscapesFollowSqlite();
+    void likeWorkGrowsLinearlyWithTheText_data();
+    void likeWorkGrowsLinearlyWithTheText();
+    void likeInSqlKeepsEachRowsAnswer();
 };
 
 void DataTest::missingFileIsReportedAndNeverCreated()
@@ -455,6 +460,143 @@ void DataTest::likeWildcardsAndEscapes()
     QVERIFY(UnicodeLike::matches(u"50!%", u"50%", u'!'));
     QVERIFY(!UnicodeLike::matches(u"50!%", u"50x", u'!'));
     QVERIFY(UnicodeLike::matches(u"%\nline%", u"first\nline two"));
+}
+
+void DataTest::likeEscapesFollowSqlite_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<uint>("escape");
+    QTest::addColumn<bool>("matches");
+    // "_" stands for one character, also one written as a surrogate pair.
+    QTest::newRow("_ and an emoji") << "a_b"
+                                    << "a😀b" << 0u << true;
+    QTest::newRow("__ is two emoji") << "__"
+                                     << "😀😀" << 0u << true;
+    QTest::newRow("_ is not half an emoji") << "a__b"
+                                            << "a😀b" << 0u << false;
+    QTest::newRow("letters past the BMP fold") << "%𐐨%"
+                                               << "x𐐀y" << 0u << true;
+    QTest::newRow("escaped underscore") << "a!_b"
+                                        << "a_b" << uint('!') << true;
+    QTest::newRow("escaped underscore is plain") << "a!_b"
+                                                 << "axb" << uint('!') << false;
+    QTest::newRow("escaped escape") << "a!!b"
+                                    << "a!b" << uint('!') << true;
+    QTest::newRow("escaped letter folds") << "!Ә"
+                                          << "ә" << uint('!') << true;
+    QTest::newRow("a trailing escape matches nothing") << "ab!"
+                                                       << "ab!" << uint('!') << false;
+    QTest::newRow("% as escape is no wildcard") << "a%%"
+                                                << "a%" << uint('%') << true;
+    QTest::newRow("% as escape, a plain letter") << "a%b"
+                                                 << "ab" << uint('%') << true;
+    QTest::newRow("% as escape, no run") << "a%b%"
+                                         << "axxb" << uint('%') << false;
+    QTest::newRow("_ as escape is no wildcard") << "a_%"
+                                                << "a%" << uint('_') << true;
+    QTest::newRow("_ as escape, % still a run") << "a%b"
+                                                << "axxb" << uint('_') << true;
+    QTest::newRow("emoji as escape") << "1😀%"
+                                     << "1%" << uint(U'😀') << true;
+    QTest::newRow("lone surrogates match themselves")
+        << QString(QChar(0xD83D)) + u'%' << QString(QChar(0xD83D)) + u'x' << 0u << true;
+    QTest::newRow("NUL is a plain character")
+        << QStringLiteral("a%c") << QString::fromUtf16(u"ab\0c", 4) << 0u << true;
+    QTest::newRow("empty pattern, empty text") << ""
+                                               << "" << 0u << true;
+    QTest::newRow("empty pattern, a text") << ""
+                                           << "a" << 0u << false;
+    QTest::newRow("runs must not overlap") << "%aba%aba%"
+                                           << "ababa" << 0u << false;
+    QTest::newRow("first and last runs") << "ab%ba"
+                                         << "aba" << 0u << false;
+}
+
+void DataTest::likeEscapesFollowSqlite()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, text);
+    QFETCH(uint, escape);
+    QFETCH(bool, matches);
+    QCOMPARE(UnicodeLike::matches(pattern, text, escape), matches);
+}
+
+void DataTest::likeWorkGrowsLinearlyWithTheText_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<bool>("matches");
+    QTest::addColumn<int>("stepsPerLetter");
+    const QString a(QStringLiteral("a"));
+    QTest::newRow("%a%a%a%a%a%a%a%b") << "%a%a%a%a%a%a%a%b" << a << false << 4;
+    QTest::newRow("%a%a%a%a%a%a%a%") << "%a%a%a%a%a%a%a%" << a << true << 4;
+    QTest::newRow("a%a%a%a%a%b%") << "a%a%a%a%a%b%" << a << false << 4;
+    QTest::newRow("_%_%_%_%_%_%_%b") << "_%_%_%_%_%_%_%b" << a << false << 4;
+    QTest::newRow("%aaaaaaaab") << "%aaaaaaaab" << a << false << 4;
+    QTest::newRow("a run of 4000 letters")
+        << u'%' + QString(4000, u'a') + QStringLiteral("b%") << a << false << 4;
+    QTest::newRow("a run of 4000 letters over ab")
+        << u'%' + QString(4000, u'a') + QStringLiteral("b%") << "ab" << false << 4;
+    QTest::newRow("a run with _") << "%a_a_a_a_a_a_a_a_a_b%" << a << false << 4;
+    QTest::newRow("a run of 601 with _")
+        << u'%' + QStringLiteral("a_").repeated(300) + QStringLiteral("b%") << a << false << 4 * 10;
+    QTest::newRow("Kazakh letters in both cases") << "%ә%Ә%ә%Ә%ә%б"
+                                                  << "Әә" << false << 4;
+    QTest::newRow("a match at the very end") << "%a%a%a%ab"
+                                             << "aaaaaaa" << false << 4;
+}
+
+void DataTest::likeWorkGrowsLinearlyWithTheText()
+{
+    // The same pattern over a text of 512 K and of 1 M letters: the work doubles (a matcher
+    // that backs up over the text would take four times as many steps, or 4000 times here),
+    // and stays within a few steps per letter.
+    QFETCH(QString, pattern);
+    QFETCH(QString, unit);
+    QFETCH(bool, matches);
+    QFETCH(int, stepsPerLetter);
+    const UnicodeLike::Pattern compiled(pattern);
+    qint64 work[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        const QString text = unit.repeated((qsizetype(1) << (19 + i)) / unit.size());
+        QCOMPARE(compiled.matches(text, &work[i]), matches);
+        QVERIFY2(
+            work[i] <= stepsPerLetter * (text.size() + pattern.size()),
+            qPrintable(QStringLiteral("%1 steps over %2 letters").arg(work[i]).arg(text.size())));
+    }
+    QVERIFY2(work[1] <= 2.1 * work[0],
+             qPrintable(QStringLiteral("%1 steps, then %2").arg(work[0]).arg(work[1])));
+}
+
+void DataTest::likeInSqlKeepsEachRowsAnswer()
+{
+    // The pattern is read once per statement and kept while it stays the same; an escape or a
+    // pattern that changes from row to row still gives each row its own answer.
+    TestCourse course;
+    const auto matching = [](const QString& sql, const QString& pattern) {
+        Query query;
+        query.setStatement({QStringLiteral("select x from (select 'Ә_1' as x, '!' as e, 'ә_1' "
+                                           "as p union all select 'Ә_2', '#', 'ә_1' union all "
+                                           "select 'Ә!_3', '#', '%3') where ") +
+                            sql});
+        if (!pattern.isNull())
+            query.bind(QStringLiteral("a"), pattern);
+        query.open();
+        QStringList rows;
+        for (int row = 0; row < query.rowCount(); ++row)
+            rows << query.text(row, 0);
+        return rows;
+    };
+    QCOMPARE(matching(QStringLiteral("x like :a escape e"), QStringLiteral("ә!_%")),
+             QStringList({QStringLiteral("Ә_1"), QStringLiteral("Ә!_3")}));
+    QCOMPARE(matching(QStringLiteral("x like p"), QString()),
+             QStringList({QStringLiteral("Ә_1"), QStringLiteral("Ә!_3")}));
+    QCOMPARE(matching(QStringLiteral("x like :a escape '😀'"), QStringLiteral("%😀_%")),
+             QStringList({QStringLiteral("Ә_1"), QStringLiteral("Ә_2"), QStringLiteral("Ә!_3")}));
+    QVERIFY(errorOf([&] {
+                matching(QStringLiteral("x like :a escape '!!'"), QStringLiteral("%"));
+            }).contains(QStringLiteral("single character")));
 }
 
 QTEST_GUILESS_MAIN(DataTest)
