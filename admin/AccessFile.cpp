@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QList>
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <vector>
@@ -65,6 +66,11 @@ double widened(float value)
     return QByteArray(text, static_cast<qsizetype>(result.ptr - text)).toDouble();
 }
 
+// A value that is not a memo lies within one page: at most MDB_PGSIZE bytes of UCS-2 or of a
+// code page, which decode to at most three bytes of UTF-8 per byte. (An OLE object is read
+// apart; its bound value is the pointer to its pages.)
+constexpr size_t kPageValueBytes = 4 * MDB_PGSIZE;
+
 class TableReader {
 public:
     TableReader(MdbHandle* mdb, MdbCatalogEntry* entry, const QString& path)
@@ -77,11 +83,17 @@ public:
         m_name = QString::fromUtf8(m_table->name);
         mdb_read_columns(m_table);
         mdb_rewind_table(m_table);
-        // The library writes up to the bind size into every bound buffer.
+        // The library writes up to the bind size into every bound buffer, and allocates that
+        // size again for every value it converts, so the size follows the table's longest
+        // value rather than the limit: 16 MB for each of a few thousand values made a small
+        // migration slow, and very slow where each allocation is costly.
+        m_bindSize = std::clamp(3 * longestMemo() + 16, kPageValueBytes,
+                                AccessFile::kMaxValueBytes);
+        mdb_set_bind_size(mdb, m_bindSize);
         m_buffers.resize(m_table->num_cols);
         m_lengths.assign(m_table->num_cols, 0);
         for (unsigned i = 0; i < m_table->num_cols; ++i) {
-            m_buffers[i].reset(new char[AccessFile::kMaxValueBytes]);
+            m_buffers[i].reset(new char[m_bindSize]);
             m_buffers[i][0] = '\0';
             mdb_bind_column(m_table, static_cast<int>(i) + 1, m_buffers[i].get(), &m_lengths[i]);
         }
@@ -106,6 +118,34 @@ public:
     }
 
 private:
+    // The stored length of the table's longest memo, in bytes, read from the memo fields'
+    // headers in a scan that converts nothing (no column is bound yet). Decoded to UTF-8, a
+    // memo takes at most three bytes per stored byte.
+    size_t longestMemo()
+    {
+        std::vector<MdbColumn*> memos;
+        for (unsigned i = 0; i < m_table->num_cols; ++i) {
+            if (columnAt(m_table, i)->col_type == MDB_MEMO)
+                memos.push_back(columnAt(m_table, i));
+        }
+        size_t longest = 0;
+        if (memos.empty())
+            return longest;
+        while (mdb_fetch_row(m_table)) {
+            for (const MdbColumn* memo : memos) {
+                const int start = memo->cur_value_start;
+                if (memo->cur_value_len < 4 || start < 0 || start + 4 > MDB_PGSIZE)
+                    continue;
+                // The low 30 bits hold the length; the top two tell where the text lies.
+                const auto length =
+                    static_cast<size_t>(mdb_get_int32(m_mdb->pg_buf, start)) & 0x3fffffffu;
+                longest = std::max(longest, length);
+            }
+        }
+        mdb_rewind_table(m_table);
+        return longest;
+    }
+
     [[noreturn]] void fail(unsigned column, qint64 row, const QString& why) const
     {
         throw AppError(QStringLiteral("%1: table %2, row %3, column %4: %5")
@@ -124,10 +164,8 @@ private:
             return qint64(bound[0] == '1' ? 1 : 0);
         if (size == 0 && length == 0)
             return {};
-        if (static_cast<size_t>(length) + 1 >= AccessFile::kMaxValueBytes)
-            fail(i, row,
-                 QStringLiteral("the value is longer than %1 bytes")
-                     .arg(AccessFile::kMaxValueBytes - 2));
+        if (static_cast<size_t>(length) + 1 >= m_bindSize)
+            fail(i, row, QStringLiteral("the value is longer than %1 bytes").arg(m_bindSize - 2));
         const bool inPage = start >= 0 && size >= 0 && start + size <= int(sizeof m_page);
         switch (column->col_type) {
         case MDB_BYTE:
@@ -185,6 +223,7 @@ private:
     QString m_path;
     QString m_name;
     MdbTableDef* m_table = nullptr;
+    size_t m_bindSize = 0;
     std::vector<std::unique_ptr<char[]>> m_buffers;
     std::vector<int> m_lengths;
     unsigned char m_page[MDB_PGSIZE];
@@ -215,8 +254,6 @@ AccessFile::AccessFile(const QString& path) : m_handle(std::make_unique<Handle>(
     mdb_set_boolean_fmt_numbers(mdb);
     if (!mdb_read_catalog(mdb, MDB_ANY))
         throw AppError(QStringLiteral("%1: the list of tables cannot be read").arg(path));
-    // After the catalogue: reading it binds buffers of the default size.
-    mdb_set_bind_size(mdb, kMaxValueBytes);
 
     for (unsigned i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
