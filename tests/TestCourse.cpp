@@ -221,3 +221,11 @@ void pasteText(QWidget* widget, const QString& text)
     QApplication::clipboard()->setText(text);
     QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
 }
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(file.write(content), content.size());
+}

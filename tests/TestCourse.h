@@ -52,3 +52,6 @@ void typeText(QWidget* widget, const QString& text);
 // Replaces a field's text the way a user pastes it: select all, then Ctrl+V from the clipboard.
 // Control characters (line breaks, tabs, NULs) and very long texts arrive this way.
 void pasteText(QWidget* widget, const QString& text);
+
+// Writes a file with exactly these bytes, making its folder first; the test fails if it cannot.
+void writeFile(const QString& path, const QByteArray& content);

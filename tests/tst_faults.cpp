@@ -73,14 +73,6 @@ QMap<QString, QByteArray> folderState(const QString& folder)
     return state;
 }
 
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(path));
-    file.write(content);
-}
-
 QByteArray noise(qsizetype size, int seed)
 {
     QByteArray bytes(size, '\0');

@@ -12,14 +12,6 @@
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
 // A demo course as it is installed: read-only files, stored paths naming where it was built to
 // be installed.
 struct InstalledDemo {

@@ -34,13 +34,6 @@ QString demoCourse()
     return QStringLiteral(OKULYK_COURSE_OUT);
 }
 
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
 // The browser with stand-ins for the main window's three kind toggles, on a scratch course.
 struct Browser {
     explicit Browser(const QString& rows = {})
