@@ -97,7 +97,7 @@ int written(const QString& file, const QByteArray& bytes, const CommandLine& lin
     for (const QString& warning : warnings)
         console.message(QStringLiteral("%1: %2").arg(file, warning));
     console.line(
-        QStringLiteral("%1: %2 from %3").arg(file, summary, Connection::shared().filePath()));
+        QStringLiteral("%1: %2 from %3").arg(file, summary, Connection::shared().location()));
     return warnings.isEmpty() ? Done : DoneWithWarnings;
 }
 
@@ -204,7 +204,7 @@ int importQuestions(const QStringList& arguments, Console& console)
     }
     console.line(QStringLiteral("%1: %2 added to БДТест in %3, %4 skipped")
                      .arg(what, counted(questions.size(), QStringLiteral("question")),
-                          Connection::shared().filePath(), QString::number(skipped)));
+                          Connection::shared().location(), QString::number(skipped)));
     return skipped > 0 ? DoneWithWarnings : Done;
 }
 
@@ -261,7 +261,7 @@ int report(const QStringList& arguments, Console& console)
         console, QStringLiteral("reading results"),
         [](const auto& progress) { return Results::read(std::nullopt, progress); });
     QStringList warnings;
-    const QString html = Results::report(rows, Connection::shared().filePath(),
+    const QString html = Results::report(rows, Connection::shared().location(),
                                          QDateTime::currentDateTime(), warnings);
     return written(file, html.toUtf8(), line, warnings, console,
                    QStringLiteral("report of ") + counted(rows.size(), QStringLiteral("result")));

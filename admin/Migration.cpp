@@ -34,7 +34,7 @@ public:
     {
         if (m_path.isEmpty())
             return;
-        if (Connection::shared().filePath() == QFileInfo(m_path).absoluteFilePath())
+        if (Connection::shared().location() == QFileInfo(m_path).absoluteFilePath())
             Connection::shared().close();
         QFile::remove(m_path);
         QFile::remove(m_path + QStringLiteral("-journal"));

@@ -1,11 +1,11 @@
 #include "QuestionStore.h"
 
+#include "Cursor.h"
 #include "Query.h"
 #include "RowOrder.h"
 #include "Statements.h"
 #include "Transaction.h"
 
-#include <QSqlQuery>
 
 namespace {
 
@@ -48,7 +48,7 @@ QList<Question> readAll(const std::function<void(qint64)>& progress)
     Query bank(QStringLiteral("bankInRowOrder"));
     bank.setStatement(Statements::bankInRowOrder);
     QList<Question> questions;
-    bank.scan([&](const QSqlQuery& row) {
+    bank.scan([&](const Cursor& row) {
         Question question;
         question.line = static_cast<int>(questions.size()) + 1;
         question.text = storedText(row.value(0));

@@ -1,5 +1,6 @@
 #include "Results.h"
 
+#include "Cursor.h"
 #include "Query.h"
 #include "RowOrder.h"
 #include "Statements.h"
@@ -7,7 +8,6 @@
 
 #include <QLocale>
 #include <QMap>
-#include <QSqlQuery>
 #include <algorithm>
 
 namespace Results {
@@ -117,7 +117,7 @@ QList<Row> read(const std::optional<QString>& login, const std::function<void(qi
     if (login)
         results.bind(QStringLiteral("a"), *login);
     QList<Row> rows;
-    results.scan([&](const QSqlQuery& cursor) {
+    results.scan([&](const Cursor& cursor) {
         Row row;
         row.position = static_cast<int>(rows.size()) + 1;
         row.login = storedText(cursor.value(0));

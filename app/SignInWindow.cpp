@@ -9,9 +9,6 @@
 #include "MainWindow.h"
 #include "Process.h"
 #include "Roles.h"
-#include "RowOrder.h"
-#include "Statements.h"
-#include "Transaction.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -43,22 +40,12 @@ TForm3::TForm3(TForm1* mainWindow, QWidget* parent)
     connect(ui->CancelButton, &QPushButton::clicked, this,
             [this] { guarded([this] { CancelButtonClick(); }); });
 
-    m_loginQuery.setStatement(Statements::selectLogins);
-    m_passwordQuery.setStatement(Statements::selectPasswords);
-    // Opening at creation shows that the statements run; the lists are read once, just below.
-    m_loginQuery.setIncremental(true);
-    m_passwordQuery.setIncremental(true);
     // A users table whose rows have no stored order is refused once, and no list is read
-    // from it: its logins could pair with other rows' passwords.
-    guarded([this] {
-        m_refusal = RowOrder::problem(kUsersTable);
-        if (!m_refusal.isEmpty())
-            throw AppError(m_refusal);
-        m_loginQuery.open();
-    });
-    if (!m_refusal.isEmpty())
+    // from it.
+    guarded([this] { m_check.openLogins(); });
+    if (!m_check.refusal().isEmpty())
         return;
-    guarded([this] { m_passwordQuery.open(); });
+    guarded([this] { m_check.openPasswords(); });
     guarded([this] { FormCreate(); });
 }
 
@@ -72,18 +59,9 @@ void TForm3::setAdministratorControls(const QList<QWidget*>& controls)
 }
 
 // Loads the login and password lists once; users added later sign in from the next start.
-// Both lists are read in one transaction, so they come from one state of the table even while
-// another program changes it.
 void TForm3::FormCreate()
 {
-    m_logins.clear();
-    m_passwords.clear();
-    Transaction transaction;
-    m_loginQuery.reopen();
-    m_passwordQuery.reopen();
-    m_logins.appendColumn(m_loginQuery);
-    m_passwords.appendColumn(m_passwordQuery);
-    transaction.commit();
+    m_check.load();
 }
 
 void TForm3::onShowing()
@@ -102,32 +80,21 @@ void TForm3::FormShow()
 
 void TForm3::OKButtonClick()
 {
-    if (!m_refusal.isEmpty())
-        throw AppError(m_refusal);
-    const int n = m_loginQuery.rowCount();
     const QString login = ui->UserName->text();
     const QString password = ui->Password->text();
-    if (n <= 0) {
+    switch (m_check.check(login, password)) {
+    case SignInVerdict::NoSuchAccount:
         Dialogs::message(kNoSuchAccount);
         return;
-    }
-    // The lists pair by position; only the first row with the login counts.
-    int found = -1;
-    for (int i = 0; i < n && found < 0; ++i) {
-        if (m_logins.at(i) == login)
-            found = i;
-    }
-    if (found < 0) {
-        Dialogs::message(kNoSuchAccount);
-        return;
-    }
-    if (m_passwords.at(found) != password) {
+    case SignInVerdict::WrongPassword:
         Dialogs::message(kWrongPassword);
         return;
+    case SignInVerdict::Accepted:
+        break;
     }
 
     m_mainWindow->setCurrentUser(login);
-    const bool administrator = isAdministrator(m_mainWindow->currentUser());
+    const bool administrator = administersHere(m_mainWindow->currentUser());
     for (const QPointer<QWidget>& control : std::as_const(m_administratorControls)) {
         if (control)
             control->setVisible(administrator);

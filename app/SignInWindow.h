@@ -1,8 +1,7 @@
 #pragma once
 
-#include "ColumnCache.h"
 #include "FormWindow.h"
-#include "Query.h"
+#include "SignInCheck.h"
 
 #include <QList>
 #include <QPointer>
@@ -13,17 +12,17 @@ class TForm3;
 }
 class TForm1;
 
-// The sign-in window. It checks a login and password against the lists loaded from the users
-// table at start-up, writes CurrentUser into the main window, sets the administrator-only
-// controls, reveals the main window and hides itself for the rest of the run. Cancel ends the
-// program. Until a sign-in succeeds the main window stays out of sight.
+// The sign-in window. It checks a login and password (against the lists loaded from the users
+// table at start-up, or on a lab computer by the server), writes CurrentUser into the main
+// window, sets the administrator-only controls, reveals the main window and hides itself for
+// the rest of the run. Cancel ends the program. Until a sign-in succeeds the main window stays
+// out of sight.
 class TForm3 : public FormWindow {
     Q_OBJECT
 public:
     static inline const QString kNoSuchAccount =
         QStringLiteral("Данная учетная запись не существует");
     static inline const QString kWrongPassword = QStringLiteral("Не верен Логин или Пароль!");
-    static inline const QString kUsersTable = QStringLiteral("Пользователи");
 
     explicit TForm3(TForm1* mainWindow, QWidget* parent = nullptr);
     ~TForm3() override;
@@ -31,8 +30,8 @@ public:
     // Controls shown to the administrator only, set at a successful sign-in.
     void setAdministratorControls(const QList<QWidget*>& controls);
 
-    const ColumnCache& logins() const { return m_logins; }
-    const ColumnCache& passwords() const { return m_passwords; }
+    const ColumnCache& logins() const { return m_check.logins(); }
+    const ColumnCache& passwords() const { return m_check.passwords(); }
 
 protected:
     void onShowing() override;
@@ -47,12 +46,7 @@ private:
 
     std::unique_ptr<Ui::TForm3> ui;
     TForm1* m_mainWindow;
-    Query m_loginQuery{QStringLiteral("ADOQuery1")};
-    Query m_passwordQuery{QStringLiteral("ADOQuery2")};
-    ColumnCache m_logins;
-    ColumnCache m_passwords;
+    SignInCheck m_check;
     QList<QPointer<QWidget>> m_administratorControls;
-    // Why the users table was refused at start-up; every sign-in attempt repeats it.
-    QString m_refusal;
     bool m_signedIn = false;
 };

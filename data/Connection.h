@@ -1,12 +1,17 @@
 #pragma once
 
-#include <QSet>
+#include "StoreAddress.h"
+
 #include <QSqlDatabase>
 #include <QString>
+#include <memory>
 
-// The one shared connection to "db.mdb" in the current folder (ADOConnection1). It is opened
-// read-write and never creates the file. After a failed open, the next data set or statement
-// opens it again, resolving the file against the current folder at that moment.
+class Store;
+
+// The one shared connection of the program (ADOConnection1): to "db.mdb" in the current folder
+// by default, or to the course on a server. A file is opened read-write and never created.
+// After a failed open, or a server connection that was lost, the next data set or statement
+// opens it again (a file resolved against the folder current at that moment).
 class Connection {
 public:
     static inline const QString kFileName = QStringLiteral("db.mdb");
@@ -14,11 +19,15 @@ public:
 
     static Connection& shared();
 
+    // Where open() opens from now on; closes what is open.
+    void setAddress(const StoreAddress& address);
+    const StoreAddress& address() const { return m_address; }
+
     // Throws AppError with a clear message when the file is missing, is not a database the
-    // program can read, or is locked past the busy timeout.
+    // program can read, or is locked past the busy timeout, or the server cannot be reached.
     void open();
     // Opens the given file instead, with the same rules (the teacher's companion names its
-    // database on the command line).
+    // database on the command line); open() goes back to the address set.
     void open(const QString& path);
     void ensureOpen();
     bool isOpen() const;
@@ -26,29 +35,28 @@ public:
     // Whether a transaction is open on the connection, whoever began it.
     bool inTransaction() const;
 
+    // The store of the current address (made on first use); open or not.
+    Store& store();
     QSqlDatabase database() const;
-    // The SQLite handle of the open connection (null while closed), for statements that read
-    // and write UTF-8 directly.
-    struct sqlite3* handle() const;
-    // Statements prepared on the handle are let go before it closes, so that it can close.
-    void adopt(class StoreStatement* statement) { m_statements.insert(statement); }
-    void release(class StoreStatement* statement) { m_statements.remove(statement); }
+    // The absolute path of the open database file, or "server:NAME" (empty while a file is
+    // closed).
+    QString location() const;
     // Whether the file begins like a Microsoft Access (Jet or ACE) database.
     static bool isAccessFile(const QString& path);
-    // The absolute path of the open database file (empty while closed).
-    QString filePath() const { return m_path; }
     // Counts the opens, so that a statement prepared on an earlier opening is prepared again.
-    quint64 generation() const { return m_generation; }
+    quint64 generation() const;
 
     // How long a statement waits for another program that holds the file.
-    void setBusyTimeoutMs(int ms) { m_busyTimeoutMs = ms; }
+    void setBusyTimeoutMs(int ms);
     int busyTimeoutMs() const { return m_busyTimeoutMs; }
 
 private:
-    Connection() = default;
+    Connection();
+    ~Connection();
+    Store& storeAt(const StoreAddress& address);
 
-    QString m_path;
+    StoreAddress m_address;
+    std::unique_ptr<Store> m_store;
     quint64 m_generation = 0;
-    QSet<class StoreStatement*> m_statements;
     int m_busyTimeoutMs = 5000;
 };

@@ -2,21 +2,24 @@
 
 #include "AppError.h"
 #include "Connection.h"
-#include "StoreStatement.h"
+#include "Cursor.h"
+#include "Store.h"
 
 #include <QRegularExpression>
-#include <QSqlError>
-#include <QSqlRecord>
-
-QString storeErrorText(const QSqlError& error)
-{
-    const QString text = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
-    return text.isEmpty() ? error.text() : text;
-}
 
 QString storedText(const QVariant& value)
 {
     return value.isNull() ? QString() : value.toString();
+}
+
+QList<int> shownColumns(const QStringList& names)
+{
+    QList<int> shown;
+    for (int column = 1; column < names.size(); ++column) {
+        if (names[column].compare(QLatin1String("rowid"), Qt::CaseInsensitive) != 0)
+            shown << column;
+    }
+    return shown;
 }
 
 Query::Query(QString name) : m_name(std::move(name)) {}
@@ -90,50 +93,43 @@ void Query::bind(const QString& name, const QVariant& value)
         m_params.insert(name, value);
 }
 
-QSqlQuery Query::prepareBound() const
+QVariantList Query::parameterValues() const
 {
-    Connection::shared().ensureOpen();
-    QSqlQuery query(Connection::shared().database());
-    query.setForwardOnly(true);
-    if (!query.prepare(sqlText()))
-        throw AppError(storeErrorText(query.lastError()));
-    const QStringList names = parameterNames();
-    for (const QString& name : names) {
-        if (!m_params.contains(name))
+    QVariantList values;
+    for (const QString& name : parameterNames()) {
+        const auto value = m_params.constFind(name);
+        if (value == m_params.constEnd())
             throw AppError(QStringLiteral("No value given for the parameter '%1'").arg(name));
-        query.bindValue(QLatin1Char(':') + name, m_params.value(name));
+        values << *value;
     }
-    return query;
+    return values;
 }
 
-QSqlRecord Query::scan(const std::function<void(const QSqlQuery& row)>& onRow) const
+ResultColumns Query::scan(const std::function<void(const Cursor& row)>& onRow) const
 {
-    QSqlQuery cursor = prepareBound();
-    if (!cursor.exec())
-        throw AppError(storeErrorText(cursor.lastError()));
-    const QSqlRecord record = cursor.record();
-    while (cursor.next())
-        onRow(cursor);
-    if (cursor.lastError().isValid())
-        throw AppError(storeErrorText(cursor.lastError()));
-    return record;
+    auto cursor = runStatement();
+    ResultColumns columns;
+    columns.names = cursor->columnNames();
+    for (int column = 0; column < cursor->columnCount(); ++column)
+        columns.integer << cursor->isIntegerColumn(column);
+    while (cursor->next())
+        onRow(*cursor);
+    return columns;
 }
 
-// Runs the statement on the connection's own handle, reading texts as UTF-8.
-std::unique_ptr<StoreStatement> Query::runStatement() const
+std::unique_ptr<Cursor> Query::runStatement() const
 {
     Connection& connection = Connection::shared();
     connection.ensureOpen();
-    sqlite3* db = connection.handle();
-    if (!db)
-        throw AppError(QStringLiteral("The database connection is not open"));
-    auto statement = std::make_unique<StoreStatement>(db, sqlText());
-    for (const QString& name : parameterNames()) {
-        if (!m_params.contains(name))
-            throw AppError(QStringLiteral("No value given for the parameter '%1'").arg(name));
-        statement->bind(QLatin1Char(':') + name, m_params.value(name));
-    }
-    return statement;
+    return connection.store().select(sqlText(), parameterNames(), parameterValues());
+}
+
+void Query::verify()
+{
+    close();
+    Connection& connection = Connection::shared();
+    connection.ensureOpen();
+    connection.store().verify(sqlText());
 }
 
 void Query::open()
@@ -158,27 +154,15 @@ int Query::execSql()
     Connection& connection = Connection::shared();
     connection.ensureOpen();
     const QString text = sqlText();
+    const QVariantList values = parameterValues();
     if (!m_prepared || m_preparedText != text || m_preparedGeneration != connection.generation()) {
         m_prepared.reset();
-        sqlite3* db = connection.handle();
-        if (!db)
-            throw AppError(QStringLiteral("The database connection is not open"));
-        m_prepared = std::make_unique<StoreStatement>(db, text);
+        m_prepared = connection.store().prepareChange(text, parameterNames());
         m_preparedText = text;
         m_preparedGeneration = connection.generation();
-        m_preparedIndexes.clear();
-        for (const QString& name : parameterNames())
-            m_preparedIndexes << m_prepared->parameterIndex(QLatin1Char(':') + name);
-    }
-    const QStringList& names = parameterNames();
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        const auto value = m_params.constFind(names[i]);
-        if (value == m_params.constEnd())
-            throw AppError(QStringLiteral("No value given for the parameter '%1'").arg(names[i]));
-        m_prepared->bind(m_preparedIndexes[i], *value);
     }
     try {
-        const int changed = m_prepared->execute();
+        const int changed = m_prepared->run(values);
         m_lastInsertId = m_prepared->lastInsertId();
         return changed;
     } catch (const AppError&) {
@@ -201,13 +185,13 @@ void Query::fetchAll()
 }
 
 // The values of all rows in one list, row after row.
-void Query::readRows(StoreStatement& statement)
+void Query::readRows(Cursor& cursor)
 {
     const int columns = static_cast<int>(m_columns.size());
     m_rowCount = 0;
-    while (statement.next()) {
+    while (cursor.next()) {
         for (int column = 0; column < columns; ++column)
-            m_values << statement.value(column);
+            m_values << cursor.value(column);
         ++m_rowCount;
     }
     m_fetched = true;

@@ -2,13 +2,20 @@
 
 #include <QList>
 #include <QMap>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <memory>
+
+class Cursor;
+class PreparedChange;
+
+// The columns of a result: names, and which hold whole numbers by their declared type.
+struct ResultColumns {
+    QStringList names;
+    QList<bool> integer;
+};
 
 // A data set over the shared connection, built with the program's one statement sequence:
 // close, clear the text and the parameters, add lines, bind named parameters, then open (rows)
@@ -43,6 +50,9 @@ public:
     QVariantMap boundValues() const { return m_params; }
 
     void open();
+    // Checks that the statement's tables and columns exist without running it (a data set
+    // opened only to report a database that lacks them).
+    void verify();
     // Runs a changing statement; returns the number of rows it changed.
     int execSql();
     // The row id of the row that the last execSql() inserted.
@@ -70,19 +80,17 @@ public:
     // The raw value, null kept (grids and edits).
     QVariant value(int row, int column) const;
 
-    // Runs the current statement once more on its own cursor (used by views that page through
-    // a large result themselves).
-    QSqlQuery prepareBound() const;
     // Runs the current statement on its own cursor and hands each row to the callback, first to
     // last, keeping none of them; returns the columns of the result. For large results that are
     // read once.
-    QSqlRecord scan(const std::function<void(const QSqlQuery& row)>& onRow) const;
+    ResultColumns scan(const std::function<void(const Cursor& row)>& onRow) const;
 
 private:
     void requireOpen() const;
     void fetchAll();
-    std::unique_ptr<class StoreStatement> runStatement() const;
-    void readRows(class StoreStatement& statement);
+    QVariantList parameterValues() const;
+    std::unique_ptr<Cursor> runStatement() const;
+    void readRows(Cursor& cursor);
 
     QString m_name;
     QStringList m_lines;
@@ -98,9 +106,8 @@ private:
     mutable bool m_namesKnown = false;
     // A changing statement stays prepared while its text and the connection stay the same, so
     // running it row after row does not parse it again each time.
-    std::unique_ptr<class StoreStatement> m_prepared;
+    std::unique_ptr<PreparedChange> m_prepared;
     QString m_preparedText;
-    QList<int> m_preparedIndexes; // of parameterNames(), in order
     quint64 m_preparedGeneration = 0;
     QStringList m_columns;
     QVariantList m_values;
@@ -110,6 +117,7 @@ private:
 // Text of a stored value as every data set reads it: null is the empty text.
 QString storedText(const QVariant& value);
 
-// The store's own text for a failed statement or open.
-class QSqlError;
-QString storeErrorText(const QSqlError& error);
+// The columns of a "select rowid, * from ..." result that a window shows: every one after the
+// leading row id but a column named rowid, which a table on the server has as its own last
+// column and which is the row's identity, not its data.
+QList<int> shownColumns(const QStringList& names);

@@ -9,3 +9,8 @@ inline bool isAdministrator(const QString& login)
 {
     return login == RootLogin;
 }
+
+// Whether the login is the administrator and may administer the course from this computer: a
+// lab computer, whose credentials a student can read, shows nobody the administrator's
+// controls.
+bool administersHere(const QString& login);

@@ -16,4 +16,7 @@ QString problem(const QString& table);
 // Throws AppError with the problem, if there is one.
 void require(const QString& table);
 
+// The refusal of a table, naming it and the reason it has no stored order.
+QString refusal(const QString& table, const QString& reason);
+
 } // namespace RowOrder

@@ -138,4 +138,28 @@ QList<Entry> catalogue()
     return entries;
 }
 
+QStringList Server::foldsKazakh(const QString& quotedCollation)
+{
+    return {QStringLiteral("select 'ӘҒҚҢӨҰҮҺІ АБВЁЯ' collate %1 ilike 'әғқңөұүһі абвёя'")
+                .arg(quotedCollation)};
+}
+
+QList<Entry> serverCatalogue()
+{
+    return {
+        {QStringLiteral("tableRowId"), Server::tableRowId},
+        {QStringLiteral("mayReadPasswords"), Server::mayReadPasswords},
+        {QStringLiteral("databaseEncoding"), Server::databaseEncoding},
+        {QStringLiteral("searchedCollations"), Server::searchedCollations},
+        {QStringLiteral("foldsKazakh"), Server::foldsKazakh(QStringLiteral("\"default\""))},
+        {QStringLiteral("countQuestions"), Server::countQuestions},
+        {QStringLiteral("questionsAt"), Server::questionsAt},
+        {QStringLiteral("questionsAtWithoutRight"), Server::questionsAtWithoutRight},
+        {QStringLiteral("signIn"), Server::signIn},
+        {QStringLiteral("resumeSession"), Server::resumeSession},
+        {QStringLiteral("submitAttempt"), Server::submitAttempt},
+        {QStringLiteral("markAttempt"), Server::markAttempt},
+    };
+}
+
 } // namespace Statements

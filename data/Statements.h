@@ -180,6 +180,71 @@ QStringList createIndex(const QString& index, const QString& table, const QStrin
 // waits for another program's write instead of failing when its read lock cannot be raised.
 inline const QStringList beginWriting = {QStringLiteral("begin immediate")};
 
+// The course on a PostgreSQL server. The statements above run there too, as the server
+// dialect reads them (ILIKE for the program's LIKE); these are the server's own.
+namespace Server {
+
+// The server's transactions: one state of the database for every read of a step. Paired
+// single-column reads need it: under the server's default isolation a row deleted between them
+// would shift one list against the other.
+inline const QString beginReading =
+    QStringLiteral("begin isolation level repeatable read read only");
+inline const QString beginWriting = QStringLiteral("begin isolation level repeatable read");
+// The table's kind and whether it has the row id column that "order by rowid" needs.
+inline const QStringList tableRowId = {
+    QStringLiteral("select c.relkind, exists(select 1 from pg_attribute a where a.attrelid = "
+                   "c.oid and a.attname = 'rowid' and a.attnum > 0 and not a.attisdropped)"),
+    QStringLiteral("from pg_class c where c.oid = to_regclass(:a)")};
+// Whether this connection may read passwords: a lab computer's role may not.
+inline const QStringList mayReadPasswords = {
+    QStringLiteral("select coalesce((select has_column_privilege(a.attrelid, a.attnum, 'SELECT') "
+                   "from pg_attribute a where a.attrelid = to_regclass('Пользователи') "
+                   "and a.attname = 'Пароль' and not a.attisdropped), true)")};
+inline const QStringList databaseEncoding = {QStringLiteral(
+    "select pg_encoding_to_char(encoding) from pg_database where datname = current_database()")};
+// The collations of the searched titles, each checked on its own for folding Kazakh letters.
+inline const QStringList searchedCollations = {
+    QStringLiteral("select distinct n.nspname, o.collname from pg_attribute a"),
+    QStringLiteral("join pg_collation o on o.oid = a.attcollation"),
+    QStringLiteral("join pg_namespace n on n.oid = o.collnamespace"),
+    QStringLiteral("where (a.attrelid, a.attname) in ((to_regclass('БДТест'), 'Вопрос'), "
+                   "(to_regclass('Лекции'), 'НазваниеЛекции'), (to_regclass('Лабы'), "
+                   "'НазваниеЛабы'), (to_regclass('Видео'), 'НазваниеВидео'))")};
+// Folds every Kazakh letter in the collation named (its name quoted by the program).
+QStringList foldsKazakh(const QString& quotedCollation);
+
+// An attempt's questions without the bank: its size, then the rows at the drawn positions of
+// its row order (:a, as an array "{0,5,17}"), with the right answers where they may be read.
+inline const QStringList countQuestions = {QStringLiteral("select count(*) from БДТест")};
+inline const QStringList questionsAt = {
+    QStringLiteral("select p.pos, q.rowid, q.Вопрос, q.Ответ1, q.Ответ2, q.Ответ3, q.Ответ4, "
+                   "q.Ответ5, q.ОтветПр"),
+    QStringLiteral("from (select rowid, row_number() over (order by rowid) - 1 as pos "
+                   "from БДТест) p"),
+    QStringLiteral("join БДТест q on q.rowid = p.rowid where p.pos = any(cast(:a as bigint[]))")};
+inline const QStringList questionsAtWithoutRight = {
+    QStringLiteral("select p.pos, q.rowid, q.Вопрос, q.Ответ1, q.Ответ2, q.Ответ3, q.Ответ4, "
+                   "q.Ответ5"),
+    QStringLiteral("from (select rowid, row_number() over (order by rowid) - 1 as pos "
+                   "from БДТест) p"),
+    QStringLiteral("join БДТест q on q.rowid = p.rowid where p.pos = any(cast(:a as bigint[]))")};
+
+// Sign-in and scoring on a lab computer, done by the server: the verdict ("accepted", "none",
+// "wrong") and the session the connection then works in; the score of the attempt.
+inline const QStringList signIn = {
+    QStringLiteral("select verdict, token from okulyk_sign_in(:a1, :a2)")};
+inline const QStringList resumeSession = {
+    QStringLiteral("select set_config('okulyk.session', :a, false)")};
+inline const QStringList submitAttempt = {
+    QStringLiteral("select okulyk_submit(:a1, cast(:a2 as bigint[]), cast(:a3 as integer[]))")};
+// An attempt scored on the teacher's computer is marked first: when the commit of an earlier
+// press was lost with the connection, the mark is there and the row is not stored again.
+inline const QStringList markAttempt = {
+    QStringLiteral("insert into okulyk_attempts(attempt, login, score) values(:a1, :a2, :a3)"),
+    QStringLiteral("on conflict do nothing")};
+
+} // namespace Server
+
 struct Entry {
     QString name;
     QStringList lines;
@@ -187,5 +252,7 @@ struct Entry {
 
 // The whole catalogue, for checks that every text runs against the schema.
 QList<Entry> catalogue();
+// The server's own statements, with sample values where the text is built.
+QList<Entry> serverCatalogue();
 
 } // namespace Statements

@@ -1,7 +1,7 @@
 #include "StoreStatement.h"
 
 #include "AppError.h"
-#include "Connection.h"
+#include "FileStore.h"
 #include "Utf8Text.h"
 
 #include <sqlite3.h>
@@ -15,22 +15,26 @@ QString errorText(sqlite3* db)
 
 } // namespace
 
-StoreStatement::StoreStatement(sqlite3* db, const QString& text) : m_db(db)
+StoreStatement::StoreStatement(FileStore& store, const QString& text)
+    : m_store(&store), m_db(store.handle())
 {
+    if (!m_db)
+        throw AppError(QStringLiteral("The database connection is not open"));
     const QByteArray utf8 = text.toUtf8();
-    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_statement, nullptr) !=
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &m_statement, nullptr) !=
         SQLITE_OK) {
-        const QString message = errorText(db);
+        const QString message = errorText(m_db);
         sqlite3_finalize(m_statement);
         m_statement = nullptr;
         throw AppError(message);
     }
-    Connection::shared().adopt(this);
+    m_store->adopt(this);
 }
 
 StoreStatement::~StoreStatement()
 {
-    Connection::shared().release(this);
+    if (m_store)
+        m_store->release(this);
     sqlite3_finalize(m_statement);
 }
 
@@ -38,6 +42,7 @@ void StoreStatement::finalize()
 {
     sqlite3_finalize(m_statement);
     m_statement = nullptr;
+    m_store = nullptr;
 }
 
 int StoreStatement::parameterIndex(const QString& name) const
@@ -129,6 +134,16 @@ qint64 StoreStatement::lastInsertId() const
 int StoreStatement::columnCount() const
 {
     return sqlite3_column_count(m_statement);
+}
+
+// Whole-number columns as the Qt driver types them: those declared INTEGER or INT.
+bool StoreStatement::isIntegerColumn(int column) const
+{
+    const char* declared = sqlite3_column_decltype(m_statement, column);
+    if (!declared)
+        return sqlite3_column_type(m_statement, column) == SQLITE_INTEGER;
+    const QByteArray type = QByteArray(declared).toLower();
+    return type == "integer" || type == "int";
 }
 
 QStringList StoreStatement::columnNames() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Store.h"
+
 // One transaction on the shared connection for the statements of one step: reads see one state
 // of the database throughout, and changes of several statements are stored all or none.
 // Ends with a rollback unless committed. Inside a transaction begun elsewhere it adds nothing.
@@ -10,10 +12,11 @@
 // "database is locked", at once and without waiting, whenever the other program was writing,
 // because a read lock cannot become a write lock while another connection holds one. A step
 // that only reads, or whose first statement is a change, is a Read one: that change waits for
-// the lock like any statement. Nested, the outer transaction has decided how the lock is taken.
+// the lock like any statement. A step that only reads may say so (ReadOnly), which a server
+// uses. Nested, the outer transaction has decided how the lock is taken.
 class Transaction {
 public:
-    enum class Intent { Read, ReadThenWrite };
+    using Intent = Store::Intent;
 
     // Opens the connection when it is closed; throws AppError when that fails, or when the
     // write lock stays taken past the busy timeout.

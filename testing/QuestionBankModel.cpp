@@ -1,6 +1,7 @@
 #include "QuestionBankModel.h"
 
 #include "AppError.h"
+#include "Cursor.h"
 #include "Query.h"
 #include "RowOrder.h"
 #include "Statements.h"
@@ -50,18 +51,17 @@ void QuestionBankModel::open(const std::optional<QString>& pattern)
     if (pattern)
         ids.bind(QStringLiteral("a"), *pattern);
     QList<Row> rows;
-    ids.scan([&rows](const QSqlQuery& row) {
-        rows.append(Row{row.value(0).toLongLong(), true, {}});
-    });
+    ids.scan([&rows](const Cursor& row) { rows.append(Row{row.value(0).toLongLong(), true, {}}); });
 
     // With no rows a null id matches nothing, and the result still names its columns.
     Query first(queryName());
     first.setStatement(Statements::questionRow);
     first.bind(QStringLiteral("a"), rows.isEmpty() ? QVariant() : QVariant(rows.first().id));
     first.open();
-    QStringList columns = first.columnNames();
-    if (!columns.isEmpty())
-        columns.removeFirst();
+    const QList<int> shown = shownColumns(first.columnNames());
+    QStringList columns;
+    for (const int column : shown)
+        columns << first.columnNames()[column];
     std::array<int, kFields> sections{};
     for (int field = 0; field < kFields; ++field) {
         sections[field] = static_cast<int>(columns.indexOf(kFieldColumns[field]));
@@ -70,12 +70,13 @@ void QuestionBankModel::open(const std::optional<QString>& pattern)
                 QStringLiteral("%1: Field '%2' not found").arg(queryName(), kFieldColumns[field]));
     }
     if (!rows.isEmpty() && first.rowCount() == 1) {
-        for (int column = 1; column < first.columnCount(); ++column)
+        for (const int column : shown)
             rows.first().values << first.value(0, column);
     }
     transaction.commit();
 
     m_pattern = pattern;
+    m_shown = shown;
     m_sections = sections;
     resetRows(columns, std::move(rows));
 }
@@ -90,7 +91,7 @@ QVariantList QuestionBankModel::readValues(qint64 id) const
     row.open();
     QVariantList values;
     if (row.rowCount() == 1) {
-        for (int column = 1; column < row.columnCount(); ++column)
+        for (const int column : m_shown)
             values << row.value(0, column);
     }
     return values;

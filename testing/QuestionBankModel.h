@@ -51,4 +51,6 @@ private:
 
     std::optional<QString> m_pattern;
     std::array<int, kFields> m_sections{};
+    // The columns of "select rowid, * from БДТест" that the model holds, in order.
+    QList<int> m_shown;
 };

@@ -1,24 +1,18 @@
 #include "ResultsModel.h"
 
 #include "AppError.h"
+#include "Cursor.h"
 #include "Guard.h"
 #include "Query.h"
 #include "RowOrder.h"
 #include "Statements.h"
 #include "Transaction.h"
 
-#include <QSqlField>
 #include <limits>
 
 namespace {
 
 constexpr qint64 kBeforeFirstRow = std::numeric_limits<qint64>::min();
-
-bool isIntegerType(const QSqlField& field)
-{
-    const int type = field.metaType().id();
-    return type == QMetaType::Int || type == QMetaType::LongLong;
-}
 
 } // namespace
 
@@ -38,21 +32,23 @@ ResultsModel::Page ResultsModel::readPage(const std::optional<QString>& login, q
     page.lastId = after;
     int read = 0;
     // Column 0 is the row id; the others are the columns of "select * from Тесты".
-    const QSqlRecord record = query.scan([&](const QSqlQuery& cursor) {
+    QList<int> shown;
+    const ResultColumns columns = query.scan([&](const Cursor& cursor) {
         ++read;
         page.lastId = cursor.value(0).toLongLong();
         if (m_added.contains(page.lastId))
             return;
+        if (shown.isEmpty())
+            shown = shownColumns(cursor.columnNames());
         Row row{page.lastId, true, {}};
-        const int columns = cursor.record().count();
-        row.values.reserve(columns - 1);
-        for (int column = 1; column < columns; ++column)
+        row.values.reserve(shown.size());
+        for (const int column : std::as_const(shown))
             row.values << cursor.value(column);
         page.rows << row;
     });
-    for (int column = 1; column < record.count(); ++column) {
-        page.columns << record.fieldName(column);
-        page.integer << isIntegerType(record.field(column));
+    for (const int column : shownColumns(columns.names)) {
+        page.columns << columns.names[column];
+        page.integer << columns.integer[column];
     }
     page.atEnd = read < Statements::resultsPageSize;
     return page;

@@ -68,7 +68,7 @@ void TForm8::FormCreate()
 {
     ui->sPanel1->setText(m_currentUser ? m_currentUser() : QString());
     ui->sPanel1->setAccessibleName(ui->sPanel1->text());
-    ui->editTestButton->setVisible(isAdministrator(userCopy()));
+    ui->editTestButton->setVisible(administersHere(userCopy()));
 }
 
 void TForm8::takeTestButtonClick()

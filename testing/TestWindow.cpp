@@ -3,14 +3,17 @@
 #include "ui_TestWindow.h"
 
 #include "AppError.h"
+#include "Attempts.h"
 #include "Dialogs.h"
 #include "Fonts.h"
 #include "Guard.h"
 #include "LongWords.h"
+#include "Query.h"
 #include "Statements.h"
 
 #include <QButtonGroup>
 #include <QToolButton>
+#include <QUuid>
 #include <chrono>
 #include <random>
 
@@ -114,17 +117,16 @@ void TForm2::buildButtons()
     chain(ui->Memo1);
 }
 
-// The seven column statements are the window's data sets. Opening them as the window is built
-// reports a bank that lacks the table or a column, once per statement, before any attempt.
-// Each is closed again at once: an attempt reads only the rows it draws (Button1Click).
+// The seven column statements are the window's data sets. Checking them as the window is built
+// reports a bank that lacks the table or a column, once per statement, before any attempt. None
+// is read: an attempt reads only the rows it draws (Button1Click).
 void TForm2::openDataSets()
 {
     for (const QString& statement : Statements::questionColumns) {
         guarded([&statement] {
             Query column(statement);
-            column.setIncremental(true);
             column.setStatement({statement});
-            column.open();
+            column.verify();
         });
     }
 }
@@ -138,6 +140,7 @@ void TForm2::onShowing()
 void TForm2::FormCreate()
 {
     AnswerSheet.fill(1);
+    m_attemptId = QUuid::createUuid().toString(QUuid::WithoutBraces);
     ui->Memo1->clear();
     const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
     std::seed_seq seed{static_cast<quint32>(now),
@@ -203,21 +206,31 @@ void TForm2::SpeedButton2Click()
 
 void TForm2::sSpeedButton3Click()
 {
-    // Every number counts: an untouched one as "A", a row drawn twice once for each number.
-    int score = 0;
-    for (int q = 1; q <= kQuestions; ++q) {
-        const int right = integerValue(ColumnCaches[RightAnswer].at(QuestionPick[q - 1]));
-        if (right == AnswerSheet[q - 1])
-            ++score;
-    }
-    Score = static_cast<quint8>(score);
-    Dialogs::message(QStringLiteral("Сіз %1 дұрыс жауап бердіңіз").arg(int(Score)));
-
-    m_work.setStatement(Statements::insertTestResult);
+    AttemptToStore attempt;
+    attempt.attemptId = m_attemptId;
     // The login at this moment, which may differ from the one the label shows.
-    m_work.bind(QStringLiteral("a1"), m_currentUser ? m_currentUser() : QString());
-    m_work.bind(QStringLiteral("a2"), int(Score));
-    m_bank.noteOtherChanges(m_work.execSql());
+    attempt.login = m_currentUser ? m_currentUser() : QString();
+    for (int q = 1; q <= kQuestions; ++q) {
+        // A pick outside the loaded lists (an empty bank) fails here, as when it is shown.
+        ColumnCaches[Question].at(QuestionPick[q - 1]);
+        attempt.rowIds << m_bank.rowIdAt(QuestionPick[q - 1]);
+        attempt.answers << AnswerSheet[q - 1];
+    }
+    // Every number counts: an untouched one as "A", a row drawn twice once for each number.
+    const auto score = [this] {
+        int right = 0;
+        for (int q = 1; q <= kQuestions; ++q) {
+            if (integerValue(ColumnCaches[RightAnswer].at(QuestionPick[q - 1])) ==
+                AnswerSheet[q - 1])
+                ++right;
+        }
+        return right;
+    };
+    const auto announce = [this](int right) {
+        Score = static_cast<quint8>(right);
+        Dialogs::message(QStringLiteral("Сіз %1 дұрыс жауап бердіңіз").arg(int(Score)));
+    };
+    storeAttempt(attempt, score, announce);
     hide();
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "FormWindow.h"
-#include "Query.h"
 #include "QuestionBank.h"
 
 #include <QRandomGenerator>
@@ -63,7 +62,9 @@ private:
     QButtonGroup* m_answerGroup = nullptr;
     QRandomGenerator m_random;
     QuestionBank m_bank;
-    Query m_work{QStringLiteral("ADOQuery1")};
+    // Names this attempt to the store, so that pressing "Тест тапсыру" again after a failure
+    // stores it once.
+    QString m_attemptId;
 
     // The attempt. Index q - 1 holds question q, index a - 1 answer a.
     std::array<QAbstractButton*, kQuestions> QuestionButtons{};

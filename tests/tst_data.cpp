@@ -194,7 +194,7 @@ void DataTest::connectionReopensOnDemandAfterFailedOpen()
     query.setStatement(Statements::selectLogins);
     query.open();
     QVERIFY(Connection::shared().isOpen());
-    QCOMPARE(Connection::shared().filePath(), course.dbPath());
+    QCOMPARE(Connection::shared().location(), course.dbPath());
 }
 
 void DataTest::everyCatalogueStatementRunsAgainstSchema()

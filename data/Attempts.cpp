@@ -1,0 +1,11 @@
+#include "Attempts.h"
+
+#include "Connection.h"
+
+int storeAttempt(const AttemptToStore& attempt, const std::function<int()>& score,
+                 const std::function<void(int)>& announce)
+{
+    Connection& connection = Connection::shared();
+    connection.ensureOpen();
+    return connection.store().storeAttempt(attempt, score, announce);
+}

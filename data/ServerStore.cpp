@@ -1,0 +1,457 @@
+#include "ServerStore.h"
+
+#include "AppError.h"
+#include "Cursor.h"
+#include "RowOrder.h"
+#include "ServerDialect.h"
+#include "Statements.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+const QString kPermissionDenied = QStringLiteral("42501");
+
+QString joined(const QStringList& lines)
+{
+    return lines.join(QLatin1Char('\n'));
+}
+
+// An array value as the server reads it from text: "{1,2,3}".
+template <typename List> QString arrayText(const List& values)
+{
+    QStringList items;
+    for (const auto& value : values)
+        items << QString::number(value);
+    return QLatin1Char('{') + items.join(QLatin1Char(',')) + QLatin1Char('}');
+}
+
+bool isWholeNumber(const QMetaType& type)
+{
+    switch (type.id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
+class ServerCursor : public Cursor {
+public:
+    ServerCursor(ServerStore& store, QSqlQuery query)
+        : m_store(store), m_query(std::move(query)), m_record(m_query.record())
+    {
+    }
+
+    bool next() override
+    {
+        if (m_query.next())
+            return true;
+        if (m_query.lastError().isValid())
+            m_store.fail(m_query.lastError());
+        return false;
+    }
+    int columnCount() const override { return m_record.count(); }
+    QStringList columnNames() const override
+    {
+        QStringList names;
+        for (int column = 0; column < m_record.count(); ++column)
+            names << m_record.fieldName(column);
+        return names;
+    }
+    bool isIntegerColumn(int column) const override
+    {
+        return isWholeNumber(m_record.field(column).metaType());
+    }
+    QVariant value(int column) const override
+    {
+        const QVariant value = m_query.value(column);
+        return value.isNull() ? QVariant() : value;
+    }
+    QString text(int column) const override
+    {
+        const QVariant value = m_query.value(column);
+        return value.isNull() ? QString(QLatin1String("")) : value.toString();
+    }
+
+private:
+    ServerStore& m_store;
+    QSqlQuery m_query;
+    QSqlRecord m_record;
+};
+
+class ServerChange : public PreparedChange {
+public:
+    ServerChange(ServerStore& store, QSqlQuery query, QStringList names)
+        : m_store(store), m_query(std::move(query)), m_names(std::move(names))
+    {
+    }
+
+    int run(const QVariantList& values) override
+    {
+        for (qsizetype i = 0; i < m_names.size(); ++i)
+            m_query.bindValue(QLatin1Char(':') + m_names[i], values.value(i));
+        if (!m_query.exec())
+            m_store.fail(m_query.lastError());
+        // An insert returns its row's id.
+        m_lastId = m_query.isSelect() && m_query.next() ? m_query.value(0).toLongLong() : 0;
+        const int changed = m_query.numRowsAffected();
+        m_query.finish();
+        return changed;
+    }
+    qint64 lastInsertId() const override { return m_lastId; }
+
+private:
+    ServerStore& m_store;
+    QSqlQuery m_query;
+    QStringList m_names;
+    qint64 m_lastId = 0;
+};
+
+// Rolls back a transaction this code began, unless it was committed.
+class OwnTransaction {
+public:
+    OwnTransaction(Store& store, Store::Intent intent) : m_store(store), m_own(store.begin(intent))
+    {
+    }
+    ~OwnTransaction()
+    {
+        if (m_own)
+            m_store.rollback();
+    }
+    void commit()
+    {
+        if (m_own)
+            m_store.commit();
+        m_own = false;
+    }
+
+private:
+    Store& m_store;
+    bool m_own;
+};
+
+// A text the server cannot hold is refused before it is sent.
+void requireStorable(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QString && value.toString().contains(QChar(0)))
+        throw AppError(QStringLiteral("Мәтінде нөлдік таңба (NUL) бар, ал сервер мұндай мәтінді "
+                                      "сақтамайды. Таңбаны алып тастап, қайталаңыз"));
+}
+
+} // namespace
+
+ServerStore::ServerStore(StoreAddress address, QString connectionName)
+    : Store(std::move(address)), m_connectionName(std::move(connectionName))
+{
+}
+
+ServerStore::~ServerStore()
+{
+    close();
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QString ServerStore::location() const
+{
+    return address().text();
+}
+
+QSqlDatabase ServerStore::database() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+void ServerStore::open()
+{
+    close();
+    const QString service = address().service;
+    static const QRegularExpression serviceName(QStringLiteral("^[A-Za-z0-9_.-]+$"));
+    if (!serviceName.match(service).hasMatch())
+        throw AppError(QStringLiteral("Сервер қызметінің атауы дұрыс емес: \"%1\" (тек латын "
+                                      "әріптері, цифрлар, _ . -)")
+                           .arg(service));
+    if (!QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
+    QSqlDatabase db = database();
+    if (!db.isValid())
+        throw AppError(QStringLiteral("Серверге қосылу мүмкін емес: PostgreSQL драйвері "
+                                      "орнатылмаған (Debian пакеті libqt6sql6-psql)"));
+    // Everything else comes from the service file and the password file.
+    db.setConnectOptions(
+        QStringLiteral("service=%1;connect_timeout=5;application_name=okulyk").arg(service));
+    if (!db.open())
+        throw AppError(QStringLiteral("Серверге қосылу мүмкін емес (%1): %2")
+                           .arg(location(), ServerDialect::errorText(db.lastError())));
+    m_open = true;
+    try {
+        checkSearchFolding();
+        m_lab = !scalar(Statements::Server::mayReadPasswords).toBool();
+        if (!m_session.isEmpty())
+            scalar(Statements::Server::resumeSession, {QStringLiteral("a")}, {m_session});
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+// A database made with the C locale folds only ASCII letters: a search for "дәріс" would miss
+// "Дәріс". The program refuses it rather than search wrongly.
+void ServerStore::checkSearchFolding()
+{
+    const QString encoding = scalar(Statements::Server::databaseEncoding).toString();
+    if (encoding != QLatin1String("UTF8"))
+        throw AppError(
+            QStringLiteral("Сервердегі дерекқор %1 кодталуымен жасалған, ал бағдарлама тек UTF8 "
+                           "дерекқорымен жұмыс істейді. Дерекқорды UTF8 кодталуымен жасап, курсты "
+                           "okulyk-admin server-init және copy-course командаларымен көшіріңіз")
+                .arg(encoding));
+    auto collations = select(joined(Statements::Server::searchedCollations), {}, {});
+    QStringList names;
+    while (collations->next())
+        names << ServerDialect::quotedName(collations->text(0)) + QLatin1Char('.') +
+                     ServerDialect::quotedName(collations->text(1));
+    collations.reset();
+    for (const QString& name : std::as_const(names)) {
+        if (!scalar(Statements::Server::foldsKazakh(name)).toBool())
+            throw AppError(
+                QStringLiteral("Сервердегі курс дерекқорында іздеу қазақ және орыс әріптерінің "
+                               "бас және кіші түрін ажыратады (%1 салыстыруы тек латын әріптерін "
+                               "біріктіреді; дерекқор C локалімен жасалған болуы мүмкін): "
+                               "«Дәріс» сөзі «дәріс» деп ізделгенде табылмас еді. Курсты "
+                               "okulyk-admin server-init жасаған дерекқорға copy-course "
+                               "командасымен көшіріңіз")
+                    .arg(name));
+    }
+}
+
+void ServerStore::close()
+{
+    m_open = false;
+    m_inTransaction = false;
+    if (QSqlDatabase::contains(m_connectionName)) {
+        QSqlDatabase db = database();
+        if (db.isOpen())
+            db.close();
+    }
+}
+
+bool ServerStore::isOpen() const
+{
+    return m_open && database().isOpen();
+}
+
+void ServerStore::fail(const QSqlError& error)
+{
+    if (ServerDialect::isConnectionLost(error) || !database().isOpen()) {
+        close();
+        throw AppError(kLostConnection);
+    }
+    const QString text = ServerDialect::errorText(error);
+    if (error.nativeErrorCode() == kPermissionDenied)
+        throw AppError(QStringLiteral("Бұл компьютерге бұған рұқсат берілмеген (%1). Курсты "
+                                      "мұғалімнің компьютерінде өзгертіңіз")
+                           .arg(text));
+    throw AppError(text);
+}
+
+QSqlQuery ServerStore::prepared(const QString& text, const QStringList& names,
+                                const QVariantList& values)
+{
+    if (!isOpen())
+        throw AppError(QStringLiteral("The database connection is not open"));
+    auto translated = m_translated.constFind(text);
+    if (translated == m_translated.constEnd())
+        translated = m_translated.insert(text, ServerDialect::translate(text));
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    if (!query.prepare(*translated))
+        fail(query.lastError());
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        requireStorable(values.value(i));
+        query.bindValue(QLatin1Char(':') + names[i], values.value(i));
+    }
+    return query;
+}
+
+std::unique_ptr<Cursor> ServerStore::select(const QString& text, const QStringList& names,
+                                            const QVariantList& values)
+{
+    QSqlQuery query = prepared(text, names, values);
+    if (!query.exec())
+        fail(query.lastError());
+    return std::make_unique<ServerCursor>(*this, std::move(query));
+}
+
+QVariant ServerStore::scalar(const QStringList& statement, const QStringList& names,
+                             const QVariantList& values)
+{
+    auto cursor = select(joined(statement), names, values);
+    return cursor->next() ? cursor->value(0) : QVariant();
+}
+
+namespace {
+
+// Checks each value before it is bound, so that a text the server cannot hold is refused with
+// a clear message instead of a broken statement.
+class CheckedChange : public PreparedChange {
+public:
+    explicit CheckedChange(std::unique_ptr<PreparedChange> change) : m_change(std::move(change)) {}
+    int run(const QVariantList& values) override
+    {
+        for (const QVariant& value : values)
+            requireStorable(value);
+        return m_change->run(values);
+    }
+    qint64 lastInsertId() const override { return m_change->lastInsertId(); }
+
+private:
+    std::unique_ptr<PreparedChange> m_change;
+};
+
+} // namespace
+
+std::unique_ptr<PreparedChange> ServerStore::prepareChange(const QString& text,
+                                                           const QStringList& names)
+{
+    return std::make_unique<CheckedChange>(
+        std::make_unique<ServerChange>(*this, prepared(text, {}, {}), names));
+}
+
+void ServerStore::verify(const QString& text)
+{
+    prepared(text, {}, {});
+}
+
+void ServerStore::executeScript(const QString& sql)
+{
+    if (!isOpen())
+        throw AppError(QStringLiteral("The database connection is not open"));
+    QSqlQuery query(database());
+    if (!query.exec(sql))
+        fail(query.lastError());
+}
+
+bool ServerStore::begin(Intent intent)
+{
+    if (m_inTransaction)
+        return false;
+    executeScript(intent == Intent::ReadOnly ? Statements::Server::beginReading
+                                             : Statements::Server::beginWriting);
+    m_inTransaction = true;
+    return true;
+}
+
+void ServerStore::commit()
+{
+    m_inTransaction = false;
+    executeScript(QStringLiteral("commit"));
+}
+
+void ServerStore::rollback() noexcept
+{
+    if (!m_inTransaction)
+        return;
+    m_inTransaction = false;
+    if (isOpen()) {
+        QSqlQuery query(database());
+        query.exec(QStringLiteral("rollback"));
+    }
+}
+
+QString ServerStore::rowOrderProblem(const QString& table)
+{
+    auto kind = select(joined(Statements::Server::tableRowId), {QStringLiteral("a")}, {table});
+    if (!kind->next())
+        return {};
+    const QString relation = kind->text(0);
+    if (relation == QLatin1String("v") || relation == QLatin1String("m"))
+        return RowOrder::refusal(table, QStringLiteral("it is a view"));
+    if (relation != QLatin1String("r") && relation != QLatin1String("p"))
+        return RowOrder::refusal(table, QStringLiteral("it is not an ordinary table"));
+    if (!kind->value(1).toBool())
+        return RowOrder::refusal(table, QStringLiteral("it has no column \"rowid\""));
+    return {};
+}
+
+// Only the drawn rows come from the server: the bank's size, then the rows at the drawn
+// positions of its row order, found by the server.
+QuestionDraw ServerStore::drawQuestions(std::unique_ptr<DrawCache>&,
+                                        const std::function<QList<int>(int rowCount)>& draw)
+{
+    RowOrder::require(QStringLiteral("БДТест"));
+    QuestionDraw result;
+    result.rightAnswers = !m_lab;
+    result.rowCount = scalar(Statements::Server::countQuestions).toInt();
+    QList<int> positions;
+    for (const int position : draw(result.rowCount)) {
+        if (position >= 0 && position < result.rowCount && !positions.contains(position))
+            positions << position;
+    }
+    if (positions.isEmpty())
+        return result;
+    auto rows = select(joined(m_lab ? Statements::Server::questionsAtWithoutRight
+                                    : Statements::Server::questionsAt),
+                       {QStringLiteral("a")}, {arrayText(positions)});
+    const int columns = m_lab ? QuestionDraw::kColumns - 1 : QuestionDraw::kColumns;
+    while (rows->next()) {
+        QuestionDraw::Row row;
+        row.rowId = rows->value(1).toLongLong();
+        for (int column = 0; column < columns; ++column)
+            row.texts[column] = rows->text(column + 2);
+        result.rows.append({rows->value(0).toInt(), row});
+    }
+    return result;
+}
+
+SignInVerdict ServerStore::signIn(const QString& login, const QString& password)
+{
+    auto verdict = select(joined(Statements::Server::signIn),
+                          {QStringLiteral("a1"), QStringLiteral("a2")}, {login, password});
+    if (!verdict->next())
+        throw AppError(QStringLiteral("The server did not answer the sign-in"));
+    const QString outcome = verdict->text(0);
+    if (outcome == QLatin1String("accepted")) {
+        m_session = verdict->text(1);
+        return SignInVerdict::Accepted;
+    }
+    return outcome == QLatin1String("wrong") ? SignInVerdict::WrongPassword
+                                             : SignInVerdict::NoSuchAccount;
+}
+
+int ServerStore::storeAttempt(const AttemptToStore& attempt, const std::function<int()>& score,
+                              const std::function<void(int)>& announce)
+{
+    if (m_lab) {
+        // The server scores it: this computer never sees a right answer.
+        const int right =
+            scalar(Statements::Server::submitAttempt,
+                   {QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3")},
+                   {attempt.attemptId, arrayText(attempt.rowIds), arrayText(attempt.answers)})
+                .toInt();
+        announce(right);
+        return right;
+    }
+    const int right = score();
+    announce(right);
+    OwnTransaction transaction(*this, Intent::ReadThenWrite);
+    auto mark = prepareChange(joined(Statements::Server::markAttempt),
+                              {QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3")});
+    if (mark->run({attempt.attemptId, attempt.login, right}) == 1) {
+        auto insert = prepareChange(joined(Statements::insertTestResult),
+                                    {QStringLiteral("a1"), QStringLiteral("a2")});
+        insert->run({attempt.login, right});
+    }
+    transaction.commit();
+    return right;
+}

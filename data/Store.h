@@ -1,0 +1,121 @@
+#pragma once
+
+#include "StoreAddress.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <array>
+#include <functional>
+#include <memory>
+
+class Cursor;
+
+// A changing statement prepared once and run many times with new values.
+class PreparedChange {
+public:
+    virtual ~PreparedChange() = default;
+    // Runs with the values of the parameters in the order they were named when it was prepared;
+    // returns the number of rows changed. Throws AppError.
+    virtual int run(const QVariantList& values) = 0;
+    // The row id of the row the last run inserted.
+    virtual qint64 lastInsertId() const = 0;
+};
+
+// The questions one attempt draws: how many the bank holds and, for each drawn position of
+// the bank's row order, that row's id and texts: the question, answers A..E and, where this
+// computer may read it, the right-answer number.
+struct QuestionDraw {
+    static constexpr int kColumns = 7;
+    struct Row {
+        qint64 rowId = 0;
+        std::array<QString, kColumns> texts;
+    };
+    int rowCount = 0;
+    bool rightAnswers = true;
+    QList<QPair<int, Row>> rows; // position, row
+};
+
+// What one submitted attempt is stored as.
+struct AttemptToStore {
+    // Names the attempt, so that pressing "Тест тапсыру" again after a failure whose outcome
+    // is unknown stores it once.
+    QString attemptId;
+    QString login;
+    // The bank row under each question number and the answer chosen for it (1..5).
+    QList<qint64> rowIds;
+    QList<int> answers;
+};
+
+// How sign-in went.
+enum class SignInVerdict { Accepted, NoSuchAccount, WrongPassword };
+
+// One database the program works on, behind which the file and the server differ: how
+// statements run, how transactions and row order work, and the few operations that a server
+// does on its own side for a computer that may not read everything (a lab computer).
+// Every operation throws AppError with the store's own text, or with a clear message of the
+// program's.
+class Store {
+public:
+    enum class Intent { Read, ReadOnly, ReadThenWrite };
+
+    explicit Store(StoreAddress address) : m_address(std::move(address)) {}
+    virtual ~Store() = default;
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    const StoreAddress& address() const { return m_address; }
+    // The absolute path of the file, or "server:NAME"; empty while a file store is closed.
+    virtual QString location() const = 0;
+
+    virtual void open() = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Runs a statement that returns rows; the values are those of the named parameters, in order.
+    virtual std::unique_ptr<Cursor> select(const QString& text, const QStringList& names,
+                                           const QVariantList& values) = 0;
+    virtual std::unique_ptr<PreparedChange> prepareChange(const QString& text,
+                                                          const QStringList& names) = 0;
+    // Throws when the statement names a table or column the database does not have; runs
+    // nothing and needs no right to read.
+    virtual void verify(const QString& text) = 0;
+    // Runs statements that take no parameters (schema changes), unprepared.
+    virtual void executeScript(const QString& sql) = 0;
+
+    // Begins a transaction; false when one is open already (its end is someone else's).
+    virtual bool begin(Intent intent) = 0;
+    virtual void commit() = 0;
+    virtual void rollback() noexcept = 0;
+    virtual bool inTransaction() const = 0;
+
+    // Why a table's rows have no stored order to pair lists by, or an empty text.
+    virtual QString rowOrderProblem(const QString& table) = 0;
+
+    // The bank's size and the rows at the positions draw() returns for that size, from one
+    // state of the bank. cache holds what the store keeps between attempts.
+    struct DrawCache;
+    virtual QuestionDraw drawQuestions(std::unique_ptr<DrawCache>& cache,
+                                       const std::function<QList<int>(int rowCount)>& draw) = 0;
+
+    // Whether users, questions and materials may be changed from this computer, and results
+    // edited: false on a lab computer, whose credentials a student can read.
+    virtual bool allowsAdministration() const { return true; }
+    // Whether the server checks sign-in itself (a lab computer never receives passwords).
+    virtual bool checksSignIn() const { return false; }
+    virtual SignInVerdict signIn(const QString& login, const QString& password);
+    // Stores a submitted attempt. score() scores it by the program's rule and announce() tells
+    // the user; where the server scores, it does so and score() is not called. Returns the score.
+    virtual int storeAttempt(const AttemptToStore& attempt, const std::function<int()>& score,
+                             const std::function<void(int)>& announce) = 0;
+
+private:
+    StoreAddress m_address;
+};
+
+// What a store keeps between two attempts' draws (the file store: the bank's row ids while the
+// file is unchanged).
+struct Store::DrawCache {
+    virtual ~DrawCache() = default;
+};
