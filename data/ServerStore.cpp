@@ -102,9 +102,9 @@ public:
             m_query.bindValue(QLatin1Char(':') + m_names[i], values.value(i));
         if (!m_query.exec())
             m_store.fail(m_query.lastError());
+        const int changed = m_query.numRowsAffected();
         // An insert returns its row's id.
         m_lastId = m_query.isSelect() && m_query.next() ? m_query.value(0).toLongLong() : 0;
-        const int changed = m_query.numRowsAffected();
         m_query.finish();
         return changed;
     }
@@ -266,7 +266,7 @@ void ServerStore::fail(const QSqlError& error)
 }
 
 QSqlQuery ServerStore::prepared(const QString& text, const QStringList& names,
-                                const QVariantList& values)
+                                const QVariantList& values, bool forwardOnly)
 {
     if (!isOpen())
         throw AppError(QStringLiteral("The database connection is not open"));
@@ -274,7 +274,9 @@ QSqlQuery ServerStore::prepared(const QString& text, const QStringList& names,
     if (translated == m_translated.constEnd())
         translated = m_translated.insert(text, ServerDialect::translate(text));
     QSqlQuery query(database());
-    query.setForwardOnly(true);
+    // A forward-only result is read a row at a time, and the driver learns the count of rows a
+    // change touched only at its end: changes are read whole.
+    query.setForwardOnly(forwardOnly);
     if (!query.prepare(*translated))
         fail(query.lastError());
     for (qsizetype i = 0; i < names.size(); ++i) {
@@ -325,7 +327,7 @@ std::unique_ptr<PreparedChange> ServerStore::prepareChange(const QString& text,
                                                            const QStringList& names)
 {
     return std::make_unique<CheckedChange>(
-        std::make_unique<ServerChange>(*this, prepared(text, {}, {}), names));
+        std::make_unique<ServerChange>(*this, prepared(text, {}, {}, false), names));
 }
 
 void ServerStore::verify(const QString& text)
@@ -381,6 +383,9 @@ QString ServerStore::rowOrderProblem(const QString& table)
         return RowOrder::refusal(table, QStringLiteral("it is not an ordinary table"));
     if (!kind->value(1).toBool())
         return RowOrder::refusal(table, QStringLiteral("it has no column \"rowid\""));
+    if (!kind->value(2).toBool())
+        return RowOrder::refusal(table, QStringLiteral("its column \"rowid\" is not unique (it "
+                                                       "needs a primary key of its own)"));
     return {};
 }
 

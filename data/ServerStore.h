@@ -63,7 +63,8 @@ public:
     [[noreturn]] void fail(const QSqlError& error);
     // Prepares a statement of the program's catalogue, as the server reads it, and binds the
     // values of its named parameters.
-    QSqlQuery prepared(const QString& text, const QStringList& names, const QVariantList& values);
+    QSqlQuery prepared(const QString& text, const QStringList& names, const QVariantList& values,
+                       bool forwardOnly = true);
 
 private:
     void checkSearchFolding();

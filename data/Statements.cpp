@@ -74,14 +74,14 @@ QList<Entry> catalogue()
         entries.append({column, {column}});
     entries.append({QStringLiteral("selectLogins"), selectLogins});
     entries.append({QStringLiteral("selectPasswords"), selectPasswords});
-    entries.append({QStringLiteral("tableKind"), tableKind});
-    entries.append({QStringLiteral("tableColumns"), tableColumns});
+    entries.append({QStringLiteral("tableKind"), tableKind, true});
+    entries.append({QStringLiteral("tableColumns"), tableColumns, true});
     entries.append({QStringLiteral("insertTestResult"), insertTestResult});
     entries.append({QStringLiteral("allResults"), allResults});
     entries.append({QStringLiteral("resultsOfUser"), resultsOfUser});
     entries.append({QStringLiteral("questionRowIds"), questionRowIds});
-    entries.append({QStringLiteral("dataVersion"), dataVersion});
-    entries.append({QStringLiteral("connectionChanges"), connectionChanges});
+    entries.append({QStringLiteral("dataVersion"), dataVersion, true});
+    entries.append({QStringLiteral("connectionChanges"), connectionChanges, true});
     entries.append({QStringLiteral("questionById"), questionById});
     entries.append({QStringLiteral("resultsLastRowId"), resultsLastRowId});
     entries.append({QStringLiteral("resultsPage"), resultsPage});
@@ -128,13 +128,14 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("createTable"),
                     createTable(sample, {{QStringLiteral("Код"), QStringLiteral("INTEGER"), true},
                                          {QStringLiteral("Мәтін"), QStringLiteral("TEXT")},
-                                         {QStringLiteral("Сурет"), QStringLiteral("BLOB")}})});
+                                         {QStringLiteral("Сурет"), QStringLiteral("BLOB")}}),
+                    true});
     entries.append({QStringLiteral("insertRow"),
-                    insertRow(sample, {QStringLiteral("Мәтін"), QStringLiteral("Сурет")})});
+                    insertRow(sample, {QStringLiteral("Мәтін"), QStringLiteral("Сурет")}), true});
     entries.append({QStringLiteral("createIndex"),
-                    createIndex(QStringLiteral("КөшірмеКод"), sample, QStringLiteral("Код"))});
+                    createIndex(QStringLiteral("КөшірмеКод"), sample, QStringLiteral("Код")), true});
 
-    entries.append({QStringLiteral("beginWriting"), beginWriting});
+    entries.append({QStringLiteral("beginWriting"), beginWriting, true});
     return entries;
 }
 
@@ -159,6 +160,10 @@ QList<Entry> serverCatalogue()
         {QStringLiteral("resumeSession"), Server::resumeSession},
         {QStringLiteral("submitAttempt"), Server::submitAttempt},
         {QStringLiteral("markAttempt"), Server::markAttempt},
+        {QStringLiteral("courseTablesPresent"), Server::courseTablesPresent},
+        {QStringLiteral("rolesPresent"), Server::rolesPresent},
+        {QStringLiteral("serverPort"), Server::serverPort},
+        {QStringLiteral("currentDatabase"), Server::currentDatabase},
     };
 }
 

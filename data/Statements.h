@@ -190,10 +190,15 @@ namespace Server {
 inline const QString beginReading =
     QStringLiteral("begin isolation level repeatable read read only");
 inline const QString beginWriting = QStringLiteral("begin isolation level repeatable read");
-// The table's kind and whether it has the row id column that "order by rowid" needs.
+// The kind, whether it has a column rowid, and whether that column holds one value per row (a
+// primary key or a unique index on it alone, no nulls): "order by rowid" then gives one order.
 inline const QStringList tableRowId = {
     QStringLiteral("select c.relkind, exists(select 1 from pg_attribute a where a.attrelid = "
-                   "c.oid and a.attname = 'rowid' and a.attnum > 0 and not a.attisdropped)"),
+                   "c.oid and a.attname = 'rowid' and a.attnum > 0 and not a.attisdropped),"),
+    QStringLiteral("exists(select 1 from pg_index i join pg_attribute a on a.attrelid = "
+                   "i.indrelid and a.attnum = i.indkey[0] where i.indrelid = c.oid and "
+                   "i.indisunique and i.indnkeyatts = 1 and i.indpred is null and a.attname = "
+                   "'rowid' and a.attnotnull)"),
     QStringLiteral("from pg_class c where c.oid = to_regclass(:a)")};
 // Whether this connection may read passwords: a lab computer's role may not.
 inline const QStringList mayReadPasswords = {
@@ -243,11 +248,27 @@ inline const QStringList markAttempt = {
     QStringLiteral("insert into okulyk_attempts(attempt, login, score) values(:a1, :a2, :a3)"),
     QStringLiteral("on conflict do nothing")};
 
+// Setting a lab server up: whether the database already holds a course (any of its tables),
+// and whether roles of the given names (:a1, :a2) exist.
+inline const QStringList courseTablesPresent = {
+    QStringLiteral("select count(*) from pg_class c join pg_namespace n on n.oid = c.relnamespace"),
+    QStringLiteral("where n.nspname = current_schema() and c.relname in ('БДТест', "
+                   "'Пользователи', 'Тесты', 'Лекции', 'Лабы', 'Видео', 'okulyk_sessions', "
+                   "'okulyk_signin_failures', 'okulyk_attempts')")};
+inline const QStringList rolesPresent = {
+    QStringLiteral("select count(*) from pg_roles where rolname in (:a1, :a2)")};
+// Where the server listens, for the lab computers' settings.
+inline const QStringList serverPort = {QStringLiteral("select current_setting('port')")};
+inline const QStringList currentDatabase = {QStringLiteral("select current_database()")};
+
 } // namespace Server
 
 struct Entry {
     QString name;
     QStringList lines;
+    // SQLite's own: its catalogue tables, its transaction, and the tables a migration writes
+    // (a migration makes a file).
+    bool fileOnly = false;
 };
 
 // The whole catalogue, for checks that every text runs against the schema.

@@ -1,6 +1,8 @@
 #include "TestCourse.h"
 
 #include "Connection.h"
+#include "ServerSetup.h"
+#include "StoreAddress.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -8,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 #include <stdexcept>
 
@@ -25,16 +28,288 @@ sqlite3* openRaw(const QString& path)
     return db;
 }
 
+// The throw-away cluster the suite runs in, as pg_virtualenv announces it. The variables are
+// taken out of the environment, so that the program's own connections read nothing but their
+// service and password files.
+struct Cluster {
+    QString host;
+    QString port;
+    QString user;
+    QString password;
+};
+
+const Cluster& cluster()
+{
+    static const Cluster found = [] {
+        Cluster c{qEnvironmentVariable("PGHOST"), qEnvironmentVariable("PGPORT"),
+                  qEnvironmentVariable("PGUSER"), qEnvironmentVariable("PGPASSWORD")};
+        if (c.port.isEmpty())
+            throw std::runtime_error("OKULYK_TEST_STORE=server, but no PostgreSQL cluster is "
+                                     "announced (PGPORT is unset): run the suite through "
+                                     "tests/with-server.sh");
+        for (const char* name : {"PGHOST", "PGPORT", "PGUSER", "PGPASSWORD", "PGDATABASE",
+                                 "PGSERVICE", "PGSYSCONFDIR"})
+            qunsetenv(name);
+        return c;
+    }();
+    return found;
+}
+
+const QString kTeacherPassword = QStringLiteral("teacher-test-password");
+const QString kLabPassword = QStringLiteral("lab-test-password");
+const QString kTemplate = QStringLiteral("okulyk_template");
+
+QString connInfo(const QString& database)
+{
+    const Cluster& c = cluster();
+    auto quoted = [](QString value) {
+        value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+        value.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+        return QLatin1Char('\'') + value + QLatin1Char('\'');
+    };
+    return QStringLiteral("host=%1 port=%2 user=%3 password=%4 dbname=%5")
+        .arg(quoted(c.host), quoted(c.port), quoted(c.user), quoted(c.password), quoted(database));
+}
+
+// A superuser connection to one database of the cluster, closed when it goes.
+class Raw {
+public:
+    explicit Raw(const QString& database)
+        : m_conn(PQconnectdb(connInfo(database).toUtf8().constData()))
+    {
+        if (PQstatus(m_conn) != CONNECTION_OK) {
+            const std::string message = PQerrorMessage(m_conn);
+            PQfinish(m_conn);
+            throw std::runtime_error("cannot reach the test server: " + message);
+        }
+    }
+    ~Raw() { PQfinish(m_conn); }
+    Raw(const Raw&) = delete;
+    Raw& operator=(const Raw&) = delete;
+
+    // Runs the statements; throws with the server's message.
+    void exec(const QString& sql) const
+    {
+        PGresult* result = PQexec(m_conn, sql.toUtf8().constData());
+        const auto status = PQresultStatus(result);
+        const std::string message = PQresultErrorMessage(result);
+        PQclear(result);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK &&
+            status != PGRES_EMPTY_QUERY)
+            throw std::runtime_error("test SQL failed: " + message);
+    }
+    // The rows of a query, each value typed as the file's reader would give it.
+    QList<QVariantList> rows(const QString& sql, const QVariantList& params = {}) const
+    {
+        QList<QByteArray> texts;
+        QList<const char*> values;
+        for (const QVariant& param : params) {
+            if (param.typeId() == QMetaType::QString && param.toString().contains(QChar(0)))
+                throw std::runtime_error("the server cannot hold a text with NUL characters");
+            texts << (param.isNull() ? QByteArray() : param.toString().toUtf8());
+            values << (param.isNull() ? nullptr : texts.last().constData());
+        }
+        PGresult* result = PQexecParams(m_conn, sql.toUtf8().constData(), int(values.size()),
+                                        nullptr, values.data(), nullptr, nullptr, 0);
+        const auto status = PQresultStatus(result);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            const std::string message = PQresultErrorMessage(result);
+            PQclear(result);
+            throw std::runtime_error("test SQL failed: " + message);
+        }
+        QList<QVariantList> rows;
+        for (int row = 0; row < PQntuples(result); ++row) {
+            QVariantList values;
+            for (int column = 0; column < PQnfields(result); ++column) {
+                if (PQgetisnull(result, row, column)) {
+                    values << QVariant();
+                    continue;
+                }
+                const QString text = QString::fromUtf8(PQgetvalue(result, row, column),
+                                                       PQgetlength(result, row, column));
+                switch (PQftype(result, column)) {
+                case 20: // int8
+                case 21: // int2
+                case 23: // int4
+                    values << QVariant::fromValue<qint64>(text.toLongLong());
+                    break;
+                case 700: // float4
+                case 701: // float8
+                    values << text.toDouble();
+                    break;
+                default:
+                    values << text;
+                }
+            }
+            rows << values;
+        }
+        PQclear(result);
+        return rows;
+    }
+    QStringList names(const QString& sql) const
+    {
+        PGresult* result = PQexec(m_conn, sql.toUtf8().constData());
+        QStringList names;
+        for (int column = 0; column < PQnfields(result); ++column)
+            names << QString::fromUtf8(PQfname(result, column));
+        PQclear(result);
+        return names;
+    }
+
+private:
+    PGconn* m_conn;
+};
+
+// SQLite's ifnull() and typeof() for the tests' own queries, so that one query reads both
+// stores. Installed in test databases only.
+const QString kSqliteShims = QStringLiteral(
+    "create function ifnull(text, text) returns text language sql immutable as "
+    "'select coalesce($1, $2)';"
+    "create function ifnull(bigint, text) returns text language sql immutable as "
+    "'select coalesce($1::text, $2)';"
+    "create function ifnull(bigint, bigint) returns bigint language sql immutable as "
+    "'select coalesce($1, $2)';"
+    "create function quote(text) returns text language sql immutable as "
+    "'select quote_nullable($1)';"
+    "create function quote(bigint) returns text language sql immutable as "
+    "'select coalesce($1::text, ''NULL'')';"
+    "create function typeof(anyelement) returns text language sql immutable as $$"
+    "select case when $1 is null then 'null' "
+    "when pg_typeof($1) in ('integer'::regtype, 'bigint'::regtype, 'smallint'::regtype) "
+    "then 'integer' when pg_typeof($1) in ('real'::regtype, 'double precision'::regtype) "
+    "then 'real' when pg_typeof($1) = 'bytea'::regtype then 'blob' else 'text' end $$;");
+
+// The roles and a template database holding the course, made once per run.
+void prepareCluster()
+{
+    static bool prepared = false;
+    if (prepared)
+        return;
+    Raw admin(QStringLiteral("postgres"));
+    admin.exec(QStringLiteral("drop database if exists %1").arg(kTemplate));
+    for (const auto& [role, password] : {std::pair{QStringLiteral("okulyk_teacher"), kTeacherPassword},
+                                         std::pair{QStringLiteral("okulyk_lab"), kLabPassword}}) {
+        if (admin.rows(QStringLiteral("select 1 from pg_roles where rolname = $1"), {role})
+                .isEmpty())
+            admin.exec(QStringLiteral("create role %1 login password '%2'").arg(role, password));
+    }
+    admin.exec(QStringLiteral("create database %1 encoding 'UTF8' template template0")
+                   .arg(kTemplate));
+    {
+        Raw course(kTemplate);
+        course.exec(ServerSetup::courseScript({}));
+        course.exec(kSqliteShims);
+    }
+    prepared = true;
+}
+
 } // namespace
+
+bool TestCourse::onServer()
+{
+    return qEnvironmentVariable("OKULYK_TEST_STORE") == QLatin1String("server");
+}
+
+QString TestCourse::charsSql(std::initializer_list<int> codes)
+{
+    QStringList parts;
+    for (const int code : codes)
+        parts << QString::number(code);
+    if (!onServer())
+        return QStringLiteral("char(%1)").arg(parts.join(QLatin1Char(',')));
+    for (QString& part : parts)
+        part = QStringLiteral("chr(%1)").arg(part);
+    return QLatin1Char('(') + parts.join(QStringLiteral("||")) + QLatin1Char(')');
+}
+
+QString TestCourse::createTableSql(const QString& table, const QString& columns)
+{
+    if (!onServer())
+        return QStringLiteral("create table %1(%2);").arg(table, columns);
+    return QStringLiteral("create table %1(%2, rowid bigint generated always as identity primary "
+                          "key); grant all on %1 to okulyk_teacher;")
+        .arg(table, columns);
+}
+
+QString TestCourse::noSuchTable(const QString& table)
+{
+    return (onServer() ? QStringLiteral("relation \"%1\" does not exist.")
+                       : QStringLiteral("no such table: %1."))
+        .arg(table);
+}
+
+QString TestCourse::serviceName()
+{
+    return QStringLiteral("okulyk_test");
+}
+
+QString TestCourse::superuserConnInfo() const
+{
+    return connInfo(m_database);
+}
+
+void TestCourse::createServerCourse(Database database)
+{
+    prepareCluster();
+    static int serial = 0;
+    m_database = QStringLiteral("okulyk_t%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
+    if (database == Database::Schema)
+        Raw(QStringLiteral("postgres"))
+            .exec(QStringLiteral("create database %1 template %2").arg(m_database, kTemplate));
+    if (database == Database::Empty)
+        Raw(QStringLiteral("postgres"))
+            .exec(QStringLiteral("create database %1 encoding 'UTF8' template template0")
+                      .arg(m_database));
+    writeServiceFile(Role::Teacher);
+    Connection::shared().setAddress(StoreAddress::server(serviceName()));
+}
+
+void TestCourse::writeServiceFile(Role role) const
+{
+    const Cluster& c = cluster();
+    const QString user = role == Role::Teacher ? QStringLiteral("okulyk_teacher")
+                                               : QStringLiteral("okulyk_lab");
+    const QString services = m_dir.filePath(QStringLiteral(".pg_service.conf"));
+    QFile service(services);
+    if (!service.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error("cannot write the test service file");
+    service.write(QStringLiteral("[%1]\nhost=%2\nport=%3\ndbname=%4\nuser=%5\n")
+                      .arg(serviceName(), c.host, c.port, m_database, user)
+                      .toUtf8());
+    service.close();
+    const QString passwords = m_dir.filePath(QStringLiteral(".pgpass"));
+    QFile pass(passwords);
+    if (!pass.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error("cannot write the test password file");
+    pass.write(QStringLiteral("*:*:*:okulyk_teacher:%1\n*:*:*:okulyk_lab:%2\n")
+                   .arg(kTeacherPassword, kLabPassword)
+                   .toUtf8());
+    pass.close();
+    pass.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    qputenv("PGSERVICEFILE", services.toUtf8());
+    qputenv("PGPASSFILE", passwords.toUtf8());
+}
+
+void TestCourse::useRole(Role role) const
+{
+    Connection::shared().close();
+    writeServiceFile(role);
+}
 
 TestCourse::TestCourse(Database database) : m_previousDir(QDir::currentPath())
 {
     Connection::shared().close();
     QDir::setCurrent(m_dir.path());
-    if (database == Database::Schema) {
+    if (onServer()) {
+        createServerCourse(database);
+        return;
+    }
+    if (database != Database::None) {
         sqlite3* db = nullptr;
         sqlite3_open(dbPath().toUtf8().constData(), &db);
         sqlite3_close(db);
+        if (database == Database::Empty)
+            return;
         QFile schema(schemaPath());
         if (!schema.open(QIODevice::ReadOnly))
             throw std::runtime_error("schema.sql not found");
@@ -46,6 +321,15 @@ TestCourse::~TestCourse()
 {
     Connection::shared().close();
     QDir::setCurrent(m_previousDir);
+    if (!m_database.isEmpty()) {
+        Connection::shared().setAddress(StoreAddress::file());
+        try {
+            Raw(QStringLiteral("postgres"))
+                .exec(QStringLiteral("drop database if exists %1 with (force)").arg(m_database));
+        } catch (const std::exception& error) {
+            qWarning("%s", error.what());
+        }
+    }
 }
 
 QString TestCourse::dbPath() const
@@ -55,6 +339,10 @@ QString TestCourse::dbPath() const
 
 void TestCourse::exec(const QString& sql) const
 {
+    if (onServer()) {
+        Raw(m_database).exec(sql);
+        return;
+    }
     sqlite3* db = openRaw(dbPath());
     char* error = nullptr;
     const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
@@ -67,6 +355,12 @@ void TestCourse::exec(const QString& sql) const
 
 QStringList TestCourse::column(const QString& sql) const
 {
+    if (onServer()) {
+        QStringList values;
+        for (const QVariantList& row : Raw(m_database).rows(sql))
+            values << (row.value(0).isNull() ? QString() : row.value(0).toString());
+        return values;
+    }
     sqlite3* db = openRaw(dbPath());
     sqlite3_stmt* statement = nullptr;
     QStringList values;
@@ -141,6 +435,16 @@ void TestCourse::insert(const QString& table, const QStringList& columns,
     const QString sql =
         QStringLiteral("insert into %1(%2) values(%3)")
             .arg(quotedName(table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    if (onServer()) {
+        QStringList numbered;
+        for (int i = 1; i <= columns.size(); ++i)
+            numbered << QStringLiteral("$%1").arg(i);
+        Raw(m_database).rows(QStringLiteral("insert into %1(%2) values(%3)")
+                                 .arg(quotedName(table), names.join(QLatin1Char(',')),
+                                      numbered.join(QLatin1Char(','))),
+                             values);
+        return;
+    }
     sqlite3* db = openRaw(dbPath());
     sqlite3_stmt* statement = nullptr;
     int rc = sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr);
@@ -157,6 +461,19 @@ void TestCourse::insert(const QString& table, const QStringList& columns,
 
 QList<QVariantList> TestCourse::rows(const QString& table) const
 {
+    if (onServer()) {
+        // The program's columns, without the server's own row id at the end.
+        const Raw raw(m_database);
+        const QString sql =
+            QStringLiteral("select * from %1 order by rowid").arg(quotedName(table));
+        const bool rowId = raw.names(sql).endsWith(QStringLiteral("rowid"));
+        QList<QVariantList> result = raw.rows(sql);
+        if (rowId) {
+            for (QVariantList& row : result)
+                row.removeLast();
+        }
+        return result;
+    }
     sqlite3* db = openRaw(dbPath());
     sqlite3_stmt* statement = nullptr;
     QList<QVariantList> result;
@@ -179,8 +496,11 @@ QList<QVariantList> TestCourse::rows(const QString& table) const
 QMap<QString, QList<QVariantList>> TestCourse::contents() const
 {
     QMap<QString, QList<QVariantList>> tables;
-    const QStringList names = column(QStringLiteral(
-        "select name from sqlite_master where type='table' and name not like 'sqlite%'"));
+    const QStringList names = column(
+        onServer() ? QStringLiteral("select tablename from pg_tables where schemaname = 'public' "
+                                    "and tablename not like 'okulyk%'")
+                   : QStringLiteral("select name from sqlite_master where type='table' and name "
+                                    "not like 'sqlite%'"));
     for (const QString& name : names)
         tables.insert(name, rows(name));
     return tables;

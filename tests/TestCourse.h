@@ -10,11 +10,36 @@
 // A scratch course folder for one test: a temporary folder made current, holding db.mdb built
 // from the course schema (unless told otherwise). The shared connection is closed on both ends,
 // so each test opens its own file.
+//
+// Run with OKULYK_TEST_STORE=server inside a throw-away PostgreSQL cluster (pg_virtualenv), the
+// course is a fresh database on that server instead, made like server-init makes one, and the
+// program reaches it by a service name as the teacher's role; the folder still holds the rest.
 class TestCourse {
 public:
-    enum class Database { Schema, None };
+    // Schema: the course's tables, empty. Empty: a database without tables. None: no database
+    // (no db.mdb; on the server, a service naming a database that does not exist).
+    enum class Database { Schema, Empty, None };
     explicit TestCourse(Database database = Database::Schema);
     ~TestCourse();
+
+    // Whether the suite runs against the server (then each course is a server database).
+    static bool onServer();
+    // The service name the program reaches a server course by.
+    static QString serviceName();
+    enum class Role { Teacher, Lab };
+    // On the server: the role the program connects as from now on (the connection is closed).
+    void useRole(Role role) const;
+    // On the server: the conninfo of a superuser connection to this course's database.
+    QString superuserConnInfo() const;
+    QString databaseName() const { return m_database; }
+
+    // SQL both stores read: the text of these character codes ("char(13,10)" on the file), and
+    // a new table with these columns ("Вопрос TEXT, ...") in which the program may pair rows
+    // (on the server: with its row id column, and the teacher's rights on it).
+    static QString charsSql(std::initializer_list<int> codes);
+    static QString createTableSql(const QString& table, const QString& columns);
+    // The store's error for a table that is missing, as the error box shows it.
+    static QString noSuchTable(const QString& table);
 
     QString dir() const { return m_dir.path(); }
     QString dbPath() const;
@@ -42,9 +67,21 @@ public:
     static QString testDataDir();
 
 private:
+    void createServerCourse(Database database);
+    void writeServiceFile(Role role) const;
+
     QTemporaryDir m_dir;
     QString m_previousDir;
+    QString m_database;
 };
+
+// Skips a test function that is about the database file itself when the suite runs on the
+// server, saying so.
+#define SKIP_ON_SERVER(reason)                                                                   \
+    do {                                                                                         \
+        if (TestCourse::onServer())                                                              \
+            QSKIP("the file store only: " reason);                                               \
+    } while (false)
 
 // Sends text into a widget one key event per character (QTest::keyClicks handles ASCII only).
 class QWidget;

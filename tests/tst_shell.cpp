@@ -143,17 +143,13 @@ void ShellTest::startupWithMissingDatabaseReportsEachFailureAndGoesOn()
 // shows the order in which the windows and their data sets are built.
 void ShellTest::startupReportsEachDataSetInCreationOrder()
 {
-    TestCourse course(TestCourse::Database::None);
-    QFile empty(course.dbPath());
-    QVERIFY(empty.open(QIODevice::WriteOnly));
-    empty.close();
+    TestCourse course(TestCourse::Database::Empty);
     DialogScript script;
     WindowRegistry windows;
     windows.createAll();
 
     auto missing = [](const char* table, int times) {
-        return QStringList(times,
-                           QStringLiteral("no such table: %1.").arg(QString::fromUtf8(table)));
+        return QStringList(times, TestCourse::noSuchTable(QString::fromUtf8(table)));
     };
     const QStringList expected =
         missing("БДТест", 7 + 1)         // test taking: seven column lists, its preparation

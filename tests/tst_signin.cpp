@@ -306,7 +306,11 @@ void SignInTest::missingDatabase()
     program.enter(QStringLiteral("Chief"), QStringLiteral("x"));
     const QStringList errors = program.dialogs.texts(Dialogs::Kind::Error);
     QCOMPARE(errors.size(), startupBoxes + 1);
-    QVERIFY2(errors.last().contains(QStringLiteral("closed dataset")), qPrintable(errors.last()));
+    // The file's lists were never read; the server is asked again and cannot be reached.
+    QVERIFY2(errors.last().contains(TestCourse::onServer()
+                                        ? QStringLiteral("Серверге қосылу мүмкін емес")
+                                        : QStringLiteral("closed dataset")),
+             qPrintable(errors.last()));
     QVERIFY(program.dialogs.texts(Dialogs::Kind::Message).isEmpty());
     QVERIFY(!program.signedIn());
 
@@ -318,21 +322,23 @@ void SignInTest::eachRowSignsInWithItsOwnPasswordOnly_data()
 {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QStringList>("rows"); // login:password, in stored order
-    const QString plain = QStringLiteral("create table Пользователи(Логин TEXT, Пароль TEXT, "
-                                         "Группа TEXT);");
+    const auto table = [](const QString& login) {
+        return TestCourse::createTableSql(QStringLiteral("Пользователи"),
+                                          QStringLiteral("Логин TEXT%1, Пароль TEXT, Группа TEXT")
+                                              .arg(login));
+    };
+    const QString plain = table(QString());
     const QStringList three = {QStringLiteral("zed:pz"), QStringLiteral("Chief:admin"),
                                QStringLiteral("amy:pa"), QStringLiteral("Бақыт:құпия")};
-    QTest::newRow("UNIQUE login")
-        << QStringLiteral("create table Пользователи(Логин TEXT UNIQUE, Пароль TEXT, "
-                          "Группа TEXT);")
-        << three;
+    QTest::newRow("UNIQUE login") << table(QStringLiteral(" UNIQUE")) << three;
     QTest::newRow("index on the login")
         << plain + QStringLiteral("create index byLogin on Пользователи(Логин);") << three;
     QTest::newRow("index on both columns")
         << plain + QStringLiteral("create index byBoth on Пользователи(Пароль, Логин);") << three;
+    // The server's own key is its row id column; a login key is a unique one there.
     QTest::newRow("login as the primary key")
-        << QStringLiteral("create table Пользователи(Логин TEXT PRIMARY KEY, Пароль TEXT, "
-                          "Группа TEXT);")
+        << table(TestCourse::onServer() ? QStringLiteral(" NOT NULL UNIQUE")
+                                        : QStringLiteral(" PRIMARY KEY"))
         << three;
     // With a duplicate login only the first stored row counts, whatever the index.
     QTest::newRow("duplicate login")
@@ -379,16 +385,31 @@ void SignInTest::tableWithoutRowOrderIsRefused_data()
 {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("WITHOUT ROWID")
-        << QStringLiteral("create table Пользователи(Логин TEXT PRIMARY KEY, Пароль TEXT, "
-                          "Группа TEXT) without rowid;")
-        << QStringLiteral("WITHOUT ROWID");
-    QTest::newRow("view") << QStringLiteral("create table Люди(Логин TEXT, Пароль TEXT);"
-                                            "create view Пользователи as select * from Люди;")
+    if (TestCourse::onServer()) {
+        QTest::newRow("no row id column")
+            << QStringLiteral("create table Пользователи(Логин TEXT, Пароль TEXT, Группа TEXT);"
+                              "grant all on Пользователи to okulyk_teacher;")
+            << QStringLiteral("no column \"rowid\"");
+        QTest::newRow("a row id that repeats")
+            << QStringLiteral("create table Пользователи(Логин TEXT, Пароль TEXT, rowid bigint);"
+                              "grant all on Пользователи to okulyk_teacher;")
+            << QStringLiteral("not unique");
+    } else {
+        QTest::newRow("WITHOUT ROWID")
+            << QStringLiteral("create table Пользователи(Логин TEXT PRIMARY KEY, Пароль TEXT, "
+                              "Группа TEXT) without rowid;")
+            << QStringLiteral("WITHOUT ROWID");
+        QTest::newRow("column named rowid")
+            << QStringLiteral("create table Пользователи(rowid TEXT, Логин TEXT, Пароль TEXT);")
+            << QStringLiteral("\"rowid\"");
+    }
+    const QString view = QStringLiteral("create table Люди(Логин TEXT, Пароль TEXT);"
+                                        "create view Пользователи as select * from Люди;");
+    QTest::newRow("view") << view + (TestCourse::onServer()
+                                         ? QStringLiteral("grant all on Пользователи to "
+                                                          "okulyk_teacher;")
+                                         : QString())
                           << QStringLiteral("view");
-    QTest::newRow("column named rowid")
-        << QStringLiteral("create table Пользователи(rowid TEXT, Логин TEXT, Пароль TEXT);")
-        << QStringLiteral("\"rowid\"");
 }
 
 void SignInTest::tableWithoutRowOrderIsRefused()

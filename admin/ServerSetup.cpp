@@ -1,0 +1,180 @@
+#include "ServerSetup.h"
+
+#include "AppError.h"
+#include "Connection.h"
+#include "Query.h"
+#include "ServerDialect.h"
+#include "ServerStore.h"
+#include "Statements.h"
+#include "Store.h"
+#include "Transaction.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSaveFile>
+#include <QSqlDriver>
+#include <libpq-fe.h>
+
+static void initServerResources()
+{
+    Q_INIT_RESOURCE(server);
+}
+
+namespace ServerSetup {
+
+namespace {
+
+QString scalarText(const QStringList& statement, const QVariantMap& values = {})
+{
+    Query query(QStringLiteral("ServerSetup"));
+    query.setStatement(statement);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        query.bind(it.key(), it.value());
+    query.open();
+    return query.rowCount() > 0 ? query.text(0, 0) : QString();
+}
+
+// Letters and digits only, so that it can stand in a statement and in the password file as it
+// is; 24 of 62 characters give some 140 bits.
+QString generatedPassword()
+{
+    static const QString alphabet =
+        QStringLiteral("ABCDEFGHJKLMNPQRSTUVWXYZabcdefghijkmnopqrstuvwxyz0123456789");
+    QString password;
+    for (int i = 0; i < 24; ++i)
+        password += alphabet[int(QRandomGenerator::system()->bounded(qsizetype(alphabet.size())))];
+    return password;
+}
+
+ServerStore& serverStore()
+{
+    auto* store = dynamic_cast<ServerStore*>(&Connection::shared().store());
+    if (!store)
+        throw AppError(QStringLiteral("This command works on a server course: name it with "
+                                      "--server SERVICE"));
+    return *store;
+}
+
+Address serverAddress()
+{
+    Address address;
+    const QVariant handle = serverStore().database().driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "PGconn*") == 0) {
+        PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
+        address.host = QString::fromUtf8(PQhost(connection));
+        address.port = QString::fromUtf8(PQport(connection));
+        address.database = QString::fromUtf8(PQdb(connection));
+    }
+    if (address.port.isEmpty())
+        address.port = scalarText(Statements::Server::serverPort);
+    if (address.database.isEmpty())
+        address.database = scalarText(Statements::Server::currentDatabase);
+    return address;
+}
+
+// A field of a password file line: ":" and "\" are escaped.
+QString passFileField(QString field)
+{
+    field.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    field.replace(QLatin1Char(':'), QStringLiteral("\\:"));
+    return field;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes, QFileDevice::Permissions mode)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
+        !file.setPermissions(mode) || !file.commit())
+        throw AppError(
+            QStringLiteral("%1: cannot write the file: %2").arg(path, file.errorString()));
+}
+
+void writeRoleConfig(const QString& dir, const QString& service, const QString& role,
+                     const QString& password, const Address& address, const QString& note)
+{
+    if (!QDir().mkpath(dir))
+        throw AppError(QStringLiteral("%1: cannot make the folder").arg(dir));
+    QString conf = QStringLiteral("# %1\n[%2]\n").arg(note, service);
+    if (!address.host.isEmpty())
+        conf += QStringLiteral("host=%1\n").arg(address.host);
+    conf += QStringLiteral("port=%1\ndbname=%2\nuser=%3\n")
+                .arg(address.port, address.database, role);
+    writeFile(dir + QStringLiteral("/pg_service.conf"), conf.toUtf8(),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                  QFileDevice::ReadOther);
+    const QString line = QStringList{passFileField(address.host.isEmpty()
+                                                       ? QStringLiteral("*")
+                                                       : address.host),
+                                     passFileField(address.port), passFileField(address.database),
+                                     passFileField(role), passFileField(password)}
+                             .join(QLatin1Char(':'));
+    writeFile(dir + QStringLiteral("/pgpass"), (line + QLatin1Char('\n')).toUtf8(),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+} // namespace
+
+QString courseScript(const RoleNames& roles)
+{
+    initServerResources();
+    QFile file(QStringLiteral(":/okulyk/server/course.sql"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(QStringLiteral("The server course script is missing from the program"));
+    QString script = QString::fromUtf8(file.readAll());
+    script.replace(QStringLiteral("{teacher}"), ServerDialect::quotedName(roles.teacher));
+    script.replace(QStringLiteral("{lab}"), ServerDialect::quotedName(roles.lab));
+    return script;
+}
+
+void requireEmptyDatabase()
+{
+    if (scalarText(Statements::Server::courseTablesPresent).toInt() > 0)
+        throw AppError(QStringLiteral("The database already holds a course (%1); nothing was "
+                                      "changed. Set a lab up in an empty database")
+                           .arg(Connection::shared().location()));
+}
+
+Credentials initialise(const RoleNames& roles)
+{
+    Connection& connection = Connection::shared();
+    connection.ensureOpen();
+    serverStore();
+    if (roles.teacher == roles.lab)
+        throw AppError(QStringLiteral("The teacher's role and the lab role need two names"));
+    Transaction transaction(Transaction::Intent::ReadThenWrite);
+    requireEmptyDatabase();
+    if (scalarText(Statements::Server::rolesPresent,
+                   {{QStringLiteral("a1"), roles.teacher}, {QStringLiteral("a2"), roles.lab}})
+            .toInt() > 0)
+        throw AppError(QStringLiteral("A role named %1 or %2 already exists on this server (a "
+                                      "course of another database?); nothing was changed. "
+                                      "Name other roles with --teacher-role and --lab-role")
+                           .arg(roles.teacher, roles.lab));
+    Credentials credentials;
+    credentials.teacherPassword = generatedPassword();
+    credentials.labPassword = generatedPassword();
+    Store& store = connection.store();
+    store.executeScript(QStringLiteral("create role %1 login password '%2'")
+                            .arg(ServerDialect::quotedName(roles.teacher),
+                                 credentials.teacherPassword));
+    store.executeScript(QStringLiteral("create role %1 login password '%2'")
+                            .arg(ServerDialect::quotedName(roles.lab), credentials.labPassword));
+    store.executeScript(courseScript(roles));
+    credentials.address = serverAddress();
+    transaction.commit();
+    return credentials;
+}
+
+void writeConfig(const QString& dir, const QString& service, const RoleNames& roles,
+                 const Credentials& credentials)
+{
+    writeRoleConfig(dir + QStringLiteral("/teacher"), service, roles.teacher,
+                    credentials.teacherPassword, credentials.address,
+                    QStringLiteral("The teacher's computer: every right on the course"));
+    writeRoleConfig(dir + QStringLiteral("/lab"), service, roles.lab, credentials.labPassword,
+                    credentials.address,
+                    QStringLiteral("Lab computers: sign-in and scoring are checked by the server"));
+}
+
+} // namespace ServerSetup

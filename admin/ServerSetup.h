@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+// Setting up a course on a PostgreSQL server for a computer lab: the tables, the functions that
+// check sign-in and score attempts for lab computers, and the two roles, the teacher's (every
+// right on the course) and the lab's (reads what a test needs, writes nothing directly).
+// Works on the shared connection, which must reach the database as its owner or a superuser.
+namespace ServerSetup {
+
+struct RoleNames {
+    QString teacher = QStringLiteral("okulyk_teacher");
+    QString lab = QStringLiteral("okulyk_lab");
+};
+
+// Where lab computers and the teacher's reach the server, as the connection reached it.
+struct Address {
+    QString host;
+    QString port;
+    QString database;
+};
+
+struct Credentials {
+    Address address;
+    QString teacherPassword;
+    QString labPassword;
+};
+
+// The course's tables, functions and rights, for roles of these names.
+QString courseScript(const RoleNames& roles);
+
+// Throws AppError unless the database holds none of the course's tables.
+void requireEmptyDatabase();
+
+// Makes the course, and the two roles with generated passwords, in one transaction; refuses,
+// changing nothing, when the database already holds a course or a role of these names exists.
+Credentials initialise(const RoleNames& roles);
+
+// Writes DIR/teacher/ and DIR/lab/, each with a pg_service.conf naming the service and a pgpass
+// file (mode 0600) for that role. Throws AppError.
+void writeConfig(const QString& dir, const QString& service, const RoleNames& roles,
+                 const Credentials& credentials);
+
+} // namespace ServerSetup
