@@ -23,7 +23,11 @@ Request parse(const QStringList& arguments)
             request.kind = Request::Kind::Help;
             return request;
         }
-        if (argument == QLatin1String("--default-course")) {
+        if (argument == QLatin1String("--server") && i + 1 < arguments.size()) {
+            request.server = arguments[++i];
+        } else if (argument.startsWith(QLatin1String("--server="))) {
+            request.server = argument.mid(9);
+        } else if (argument == QLatin1String("--default-course")) {
             request.kind = Request::Kind::Default;
         } else if (argument == QLatin1String("--course") && i + 1 < arguments.size()) {
             request.kind = Request::Kind::Folder;
@@ -35,6 +39,8 @@ Request parse(const QStringList& arguments)
             request.kind = Request::Kind::Invalid;
             request.error = argument == QLatin1String("--course")
                                 ? QStringLiteral("--course needs a folder")
+                            : argument == QLatin1String("--server")
+                                ? QStringLiteral("--server needs a service name")
                                 : QStringLiteral("unknown option: %1").arg(argument);
             return request;
         }
@@ -45,35 +51,54 @@ Request parse(const QStringList& arguments)
 QString usage()
 {
     return QStringLiteral(
-        "Usage: okulyk [--course DIR | --default-course]\n"
-        "Қолданылуы: okulyk [--course БУМА | --default-course]\n\n"
+        "Usage: okulyk [--course DIR | --default-course] [--server SERVICE]\n"
+        "Қолданылуы: okulyk [--course БУМА | --default-course] [--server ҚЫЗМЕТ]\n\n"
         "  (none)             work in the current folder, which holds db.mdb\n"
         "                     ағымдағы бумада жұмыс істеу (онда db.mdb болуы керек)\n"
         "  --course DIR       work in DIR / БУМА ішінде жұмыс істеу\n"
         "  --default-course   the course named in okulyk.conf, or the user's own copy of the\n"
         "                     demo course / okulyk.conf көрсеткен курс немесе пайдаланушының\n"
         "                     демо-курс көшірмесі\n"
+        "  --server SERVICE   the course on a lab server, named by a libpq service\n"
+        "                     (pg_service.conf; the password in ~/.pgpass) / курс\n"
+        "                     сыныптың серверінде, libpq қызметінің атымен\n"
         "  --help             this text / осы мәтін\n");
 }
 
-QString defaultFolder(const QString& configFile, const QString& userFolder)
+namespace {
+
+// The value of the configuration file's first "key = value" line for the key, or an empty text.
+QString configValue(const QString& configFile, const QString& key)
 {
     QFile file(configFile);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return userFolder;
+        return {};
     QTextStream in(&file);
     while (!in.atEnd()) {
         const QString line = in.readLine().trimmed();
         if (line.startsWith(QLatin1Char('#')))
             continue;
         const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (equals < 0 || line.left(equals).trimmed() != QLatin1String("course"))
+        if (equals < 0 || line.left(equals).trimmed() != key)
             continue;
-        const QString folder = line.mid(equals + 1).trimmed();
-        if (!folder.isEmpty())
-            return QDir::cleanPath(folder);
+        const QString value = line.mid(equals + 1).trimmed();
+        if (!value.isEmpty())
+            return value;
     }
-    return userFolder;
+    return {};
+}
+
+} // namespace
+
+QString defaultFolder(const QString& configFile, const QString& userFolder)
+{
+    const QString folder = configValue(configFile, QStringLiteral("course"));
+    return folder.isEmpty() ? userFolder : QDir::cleanPath(folder);
+}
+
+QString configuredServer(const QString& configFile)
+{
+    return configValue(configFile, QStringLiteral("server"));
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include "ui_MainWindow.h"
 
 #include "Connection.h"
+#include "Dialogs.h"
 #include "Fonts.h"
 #include "Guard.h"
 #include "HelpViewer.h"
@@ -56,7 +57,11 @@ TForm1::~TForm1() = default;
 void TForm1::FormCreate()
 {
     // The connection belongs to the main window and opens while it is built.
-    Connection::shared().open();
+    Connection& connection = Connection::shared();
+    connection.open();
+    const QString network = connection.networkFileSystem();
+    if (!network.isEmpty())
+        Dialogs::warning(kSharedFileWarning.arg(connection.location(), network));
 }
 
 void TForm1::applyFontsAndPictures()

@@ -21,6 +21,12 @@ class TForm1 : public FormWindow {
 public:
     static inline const QString kHelpFile = QStringLiteral("help.qhc");
     static inline const QString kNoUser = QStringLiteral("ghg");
+    // Shown at start-up when db.mdb lies on a network file system (%1 the file, %2 the kind).
+    static inline const QString kSharedFileWarning = QStringLiteral(
+        "Курс файлы желілік бумада тұр (%1, %2). Оған бірнеше компьютер бір уақытта жазса, "
+        "нәтижелер жоғалуы немесе файл бүлінуі мүмкін: желілік файл жүйесі файлды сенімді "
+        "бұғаттамайды. Компьютер сыныбында курсты серверге қойыңыз (okulyk-admin server-init, "
+        "содан кейін okulyk --server).");
 
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;

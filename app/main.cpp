@@ -1,3 +1,4 @@
+#include "Connection.h"
 #include "CourseFolder.h"
 #include "Dialogs.h"
 #include "ErrorReport.h"
@@ -64,6 +65,12 @@ int main(int argc, char* argv[])
         if (!enterCourseFolder(request))
             return 1;
     }
+    // The course on a lab server, when one is named; db.mdb in the folder otherwise.
+    QString server = request.server;
+    if (server.isEmpty() && request.kind == CourseFolder::Request::Kind::Default)
+        server = CourseFolder::configuredServer(QStringLiteral(OKULYK_CONFIG_FILE));
+    if (!server.isEmpty())
+        Connection::shared().setAddress(StoreAddress::server(server));
 
     WindowRegistry windows;
     return Startup::run([&windows] { windows.createAll(); },

@@ -1,6 +1,7 @@
 #include "Connection.h"
 
 #include "FileStore.h"
+#include "FileSystem.h"
 #include "ServerStore.h"
 
 Connection::Connection() = default;
@@ -78,6 +79,13 @@ void Connection::close()
 bool Connection::inTransaction() const
 {
     return m_store && m_store->isOpen() && m_store->inTransaction();
+}
+
+QString Connection::networkFileSystem() const
+{
+    if (!isOpen() || m_store->address().isServer())
+        return {};
+    return FileSystem::networkName(m_store->location());
 }
 
 QSqlDatabase Connection::database() const

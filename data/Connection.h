@@ -43,6 +43,9 @@ public:
     QString location() const;
     // Whether the file begins like a Microsoft Access (Jet or ACE) database.
     static bool isAccessFile(const QString& path);
+    // The network file system ("NFS", "SMB/CIFS") the open database file lies on, or an empty
+    // text (a local file, or a server).
+    QString networkFileSystem() const;
     // Counts the opens, so that a statement prepared on an earlier opening is prepared again.
     quint64 generation() const;
 

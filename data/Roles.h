@@ -14,3 +14,8 @@ inline bool isAdministrator(const QString& login)
 // lab computer, whose credentials a student can read, shows nobody the administrator's
 // controls.
 bool administersHere(const QString& login);
+
+// Whether anybody may administer the course from this computer, as far as is known: false on a
+// lab computer. The administrator's windows open their data sets at start-up only where it may
+// be true, since a lab computer's role may not read what they show (passwords, right answers).
+bool administrationPossibleHere();

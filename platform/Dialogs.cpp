@@ -67,6 +67,17 @@ void error(const QString& text)
     box.exec();
 }
 
+void warning(const QString& text)
+{
+    if (g_script) {
+        g_script->record(Kind::Warning, ErrorReport::applicationTitle(), text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, ErrorReport::applicationTitle(), boxText(text),
+                    QMessageBox::Ok, dialogParent());
+    box.exec();
+}
+
 void fatal(const QString& title, const QString& text)
 {
     if (g_script) {

@@ -12,6 +12,8 @@ namespace Dialogs {
 void message(const QString& text);
 // The default error box: error icon, OK, the application's title.
 void error(const QString& text);
+// A warning: warning icon, OK, the application's title.
+void warning(const QString& text);
 // A task-modal box for an error that ends the program.
 void fatal(const QString& title, const QString& text);
 // A question with OK and Cancel; true for OK.
@@ -26,7 +28,7 @@ struct FileChoice {
 // The open-file chooser; filter as "Description|*.a;*.b", filterIndex counts from 1.
 FileChoice openFile(const QString& filter, int filterIndex);
 
-enum class Kind { Message, Error, Fatal, Confirm, Input, OpenFile };
+enum class Kind { Message, Error, Warning, Fatal, Confirm, Input, OpenFile };
 
 struct Shown {
     Kind kind;

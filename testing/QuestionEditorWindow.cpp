@@ -1,4 +1,5 @@
 #include "QuestionEditorWindow.h"
+#include "Roles.h"
 
 #include "ui_QuestionEditorWindow.h"
 
@@ -32,7 +33,9 @@ TForm4::TForm4(QWidget* parent)
     connect(ui->exitButton, &QPushButton::clicked, this,
             [this] { guarded([this] { exitButtonClick(); }); });
 
-    guarded([this] { FormCreate(); });
+    // The editing query is open from start-up, where the course may be administered at all.
+    if (administrationPossibleHere())
+        guarded([this] { FormCreate(); });
 }
 
 TForm4::~TForm4() = default;

@@ -71,11 +71,13 @@ QTableView* TForm6::grid() const
 void TForm6::openResults(const QString& login)
 {
     postOrDrop();
+    // Where nobody administers (a lab computer), the server shows each login its own rows.
     const bool administrator = isAdministrator(login);
+    const bool editable = administersHere(login);
     m_model->setEditable(false);
     m_model->open(administrator ? std::nullopt : std::optional<QString>(login));
-    m_model->setEditable(administrator);
-    ui->resultsGrid->setEditTriggers(administrator ? QAbstractItemView::DoubleClicked |
+    m_model->setEditable(editable);
+    ui->resultsGrid->setEditTriggers(editable ? QAbstractItemView::DoubleClicked |
                                                          QAbstractItemView::EditKeyPressed |
                                                          QAbstractItemView::AnyKeyPressed
                                                    : QAbstractItemView::NoEditTriggers);

@@ -32,11 +32,13 @@ TForm5::TForm5(QWidget* parent)
     ui->usersGrid->setModel(m_model);
     connectHandlers();
 
-    // The users table is open from start-up.
-    guarded([this] {
-        m_model->refresh();
-        showFirstRow();
-    });
+    // The users table is open from start-up, where the course may be administered at all.
+    if (administrationPossibleHere()) {
+        guarded([this] {
+            m_model->refresh();
+            showFirstRow();
+        });
+    }
 }
 
 TForm5::~TForm5() = default;
