@@ -133,7 +133,8 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("insertRow"),
                     insertRow(sample, {QStringLiteral("Мәтін"), QStringLiteral("Сурет")}), true});
     entries.append({QStringLiteral("createIndex"),
-                    createIndex(QStringLiteral("КөшірмеКод"), sample, QStringLiteral("Код")), true});
+                    createIndex(QStringLiteral("КөшірмеКод"), sample, QStringLiteral("Код")),
+                    true});
 
     entries.append({QStringLiteral("beginWriting"), beginWriting, true});
     return entries;

@@ -59,9 +59,13 @@ const QString kTeacherPassword = QStringLiteral("teacher-test-password");
 const QString kLabPassword = QStringLiteral("lab-test-password");
 const QString kTemplate = QStringLiteral("okulyk_template");
 
-QString connInfo(const QString& database)
+QString connInfo(const QString& database, const QString& user = {}, const QString& password = {})
 {
-    const Cluster& c = cluster();
+    Cluster c = cluster();
+    if (!user.isEmpty()) {
+        c.user = user;
+        c.password = password;
+    }
     auto quoted = [](QString value) {
         value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
         value.replace(QLatin1Char('\''), QStringLiteral("\\'"));
@@ -94,8 +98,7 @@ public:
         const auto status = PQresultStatus(result);
         const std::string message = PQresultErrorMessage(result);
         PQclear(result);
-        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK &&
-            status != PGRES_EMPTY_QUERY)
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY)
             throw std::runtime_error("test SQL failed: " + message);
     }
     // The rows of a query, each value typed as the file's reader would give it.
@@ -187,14 +190,15 @@ void prepareCluster()
         return;
     Raw admin(QStringLiteral("postgres"));
     admin.exec(QStringLiteral("drop database if exists %1").arg(kTemplate));
-    for (const auto& [role, password] : {std::pair{QStringLiteral("okulyk_teacher"), kTeacherPassword},
-                                         std::pair{QStringLiteral("okulyk_lab"), kLabPassword}}) {
+    for (const auto& [role, password] :
+         {std::pair{QStringLiteral("okulyk_teacher"), kTeacherPassword},
+          std::pair{QStringLiteral("okulyk_lab"), kLabPassword}}) {
         if (admin.rows(QStringLiteral("select 1 from pg_roles where rolname = $1"), {role})
                 .isEmpty())
             admin.exec(QStringLiteral("create role %1 login password '%2'").arg(role, password));
     }
-    admin.exec(QStringLiteral("create database %1 encoding 'UTF8' template template0")
-                   .arg(kTemplate));
+    admin.exec(
+        QStringLiteral("create database %1 encoding 'UTF8' template template0").arg(kTemplate));
     {
         Raw course(kTemplate);
         course.exec(ServerSetup::courseScript({}));
@@ -248,11 +252,19 @@ QString TestCourse::superuserConnInfo() const
     return connInfo(m_database);
 }
 
+QString TestCourse::roleConnInfo(Role role) const
+{
+    return role == Role::Teacher
+               ? connInfo(m_database, QStringLiteral("okulyk_teacher"), kTeacherPassword)
+               : connInfo(m_database, QStringLiteral("okulyk_lab"), kLabPassword);
+}
+
 void TestCourse::createServerCourse(Database database)
 {
     prepareCluster();
     static int serial = 0;
-    m_database = QStringLiteral("okulyk_t%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
+    m_database =
+        QStringLiteral("okulyk_t%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
     if (database == Database::Schema)
         Raw(QStringLiteral("postgres"))
             .exec(QStringLiteral("create database %1 template %2").arg(m_database, kTemplate));
@@ -264,18 +276,25 @@ void TestCourse::createServerCourse(Database database)
     Connection::shared().setAddress(StoreAddress::server(serviceName()));
 }
 
-void TestCourse::writeServiceFile(Role role) const
+void TestCourse::pointTo(const QString& database)
+{
+    Connection::shared().close();
+    writeServiceFile(Role::Teacher, database);
+}
+
+void TestCourse::writeServiceFile(Role role, const QString& database) const
 {
     const Cluster& c = cluster();
-    const QString user = role == Role::Teacher ? QStringLiteral("okulyk_teacher")
-                                               : QStringLiteral("okulyk_lab");
+    const QString user =
+        role == Role::Teacher ? QStringLiteral("okulyk_teacher") : QStringLiteral("okulyk_lab");
     const QString services = m_dir.filePath(QStringLiteral(".pg_service.conf"));
     QFile service(services);
     if (!service.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw std::runtime_error("cannot write the test service file");
-    service.write(QStringLiteral("[%1]\nhost=%2\nport=%3\ndbname=%4\nuser=%5\n")
-                      .arg(serviceName(), c.host, c.port, m_database, user)
-                      .toUtf8());
+    service.write(
+        QStringLiteral("[%1]\nhost=%2\nport=%3\ndbname=%4\nuser=%5\n")
+            .arg(serviceName(), c.host, c.port, database.isEmpty() ? m_database : database, user)
+            .toUtf8());
     service.close();
     const QString passwords = m_dir.filePath(QStringLiteral(".pgpass"));
     QFile pass(passwords);
@@ -439,10 +458,11 @@ void TestCourse::insert(const QString& table, const QStringList& columns,
         QStringList numbered;
         for (int i = 1; i <= columns.size(); ++i)
             numbered << QStringLiteral("$%1").arg(i);
-        Raw(m_database).rows(QStringLiteral("insert into %1(%2) values(%3)")
-                                 .arg(quotedName(table), names.join(QLatin1Char(',')),
-                                      numbered.join(QLatin1Char(','))),
-                             values);
+        Raw(m_database)
+            .rows(QStringLiteral("insert into %1(%2) values(%3)")
+                      .arg(quotedName(table), names.join(QLatin1Char(',')),
+                           numbered.join(QLatin1Char(','))),
+                  values);
         return;
     }
     sqlite3* db = openRaw(dbPath());

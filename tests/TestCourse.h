@@ -29,9 +29,14 @@ public:
     enum class Role { Teacher, Lab };
     // On the server: the role the program connects as from now on (the connection is closed).
     void useRole(Role role) const;
-    // On the server: the conninfo of a superuser connection to this course's database.
+    // On the server: the conninfo of a superuser connection to this course's database, and of
+    // one as a role, as any SQL client on a lab computer could make it.
     QString superuserConnInfo() const;
+    QString roleConnInfo(Role role) const;
     QString databaseName() const { return m_database; }
+    // On the server: the program's service names this database of the cluster from now on (the
+    // connection is closed).
+    void pointTo(const QString& database);
 
     // SQL both stores read: the text of these character codes ("char(13,10)" on the file), and
     // a new table with these columns ("Вопрос TEXT, ...") in which the program may pair rows
@@ -68,7 +73,7 @@ public:
 
 private:
     void createServerCourse(Database database);
-    void writeServiceFile(Role role) const;
+    void writeServiceFile(Role role, const QString& database = {}) const;
 
     QTemporaryDir m_dir;
     QString m_previousDir;
@@ -77,10 +82,10 @@ private:
 
 // Skips a test function that is about the database file itself when the suite runs on the
 // server, saying so.
-#define SKIP_ON_SERVER(reason)                                                                   \
-    do {                                                                                         \
-        if (TestCourse::onServer())                                                              \
-            QSKIP("the file store only: " reason);                                               \
+#define SKIP_ON_SERVER(reason)                                                                     \
+    do {                                                                                           \
+        if (TestCourse::onServer())                                                                \
+            QSKIP("the file store only: " reason);                                                 \
     } while (false)
 
 // Sends text into a widget one key event per character (QTest::keyClicks handles ASCII only).

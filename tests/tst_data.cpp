@@ -499,8 +499,7 @@ void DataTest::searchFoldsEveryKazakhLetterPair()
     };
     for (int i = 0; i < upper.size(); ++i) {
         const QString pair = QString(upper[i]) + u'/' + lower[i];
-        QVERIFY2(found(Statements::findLectures, QString(lower[i]) + QStringLiteral("-ДӘРІС")) ==
-                     1,
+        QVERIFY2(found(Statements::findLectures, QString(lower[i]) + QStringLiteral("-ДӘРІС")) == 1,
                  qPrintable(pair));
         QVERIFY2(found(Statements::findLabs, QString(upper[i]) + QStringLiteral(" ЖҰМЫС")) == 1,
                  qPrintable(pair));

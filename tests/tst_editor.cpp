@@ -251,11 +251,10 @@ void EditorTest::textsSurviveARoundTrip()
 void EditorTest::browsingRewritesNothing()
 {
     TestCourse course;
-    course.exec(
-        QStringLiteral("insert into БДТест(Вопрос,Ответ1,Ответ2,ОтветПр) values"
-                       "('line one' || %1 || 'line two','a' || %2 || 'b',null,' 3');"
-                       "insert into БДТест(Вопрос,ОтветПр) values('Q2',1);")
-            .arg(TestCourse::charsSql({13, 10}), TestCourse::charsSql({13})));
+    course.exec(QStringLiteral("insert into БДТест(Вопрос,Ответ1,Ответ2,ОтветПр) values"
+                               "('line one' || %1 || 'line two','a' || %2 || 'b',null,' 3');"
+                               "insert into БДТест(Вопрос,ОтветПр) values('Q2',1);")
+                    .arg(TestCourse::charsSql({13, 10}), TestCourse::charsSql({13})));
     const QStringList before =
         course.column(QStringLiteral("select quote(Вопрос)||quote(Ответ1)||quote(Ответ2)||"
                                      "quote(ОтветПр) from БДТест order by rowid"));
@@ -421,12 +420,13 @@ void EditorTest::rightAnswerMustNameAnAnswer()
 void EditorTest::searchShowsFirstMatchWithNavigatorLocked()
 {
     TestCourse course;
-    course.exec(QStringLiteral(
-        "insert into БДТест(Вопрос,ОтветПр) values(null,1);"
-        "insert into БДТест(Вопрос,ОтветПр) values('Алгоритм' || %1 || 'қасиеті',2);"
-        "insert into БДТест(Вопрос,ОтветПр) values('Екінші АЛГОРИТМ' || %1 || 'ҚАСИЕТІ',3);"
-        "insert into БДТест(Вопрос,ОтветПр) values('100% _ дұрыс',4);")
-                    .arg(TestCourse::charsSql({10})));
+    course.exec(
+        QStringLiteral(
+            "insert into БДТест(Вопрос,ОтветПр) values(null,1);"
+            "insert into БДТест(Вопрос,ОтветПр) values('Алгоритм' || %1 || 'қасиеті',2);"
+            "insert into БДТест(Вопрос,ОтветПр) values('Екінші АЛГОРИТМ' || %1 || 'ҚАСИЕТІ',3);"
+            "insert into БДТест(Вопрос,ОтветПр) values('100% _ дұрыс',4);")
+            .arg(TestCourse::charsSql({10})));
     DialogScript script;
     TForm4 form;
     form.showModeless();
@@ -496,12 +496,13 @@ void EditorTest::changeDuringSearchIsNeverWritten()
 void EditorTest::bankWithoutABoundColumnIsReported()
 {
     TestCourse course;
-    course.exec(QStringLiteral("drop table БДТест;") +
-                TestCourse::createTableSql(QStringLiteral("БДТест"),
-                                           QStringLiteral("Вопрос TEXT, Ответ1 TEXT, Ответ2 TEXT, "
-                                                          "Ответ4 TEXT, Ответ5 TEXT, ОтветПр TEXT")) +
-                QStringLiteral("insert into БДТест(Вопрос, Ответ1, Ответ2, Ответ4, Ответ5, ОтветПр) "
-                               "values('Q','a','b','d','e',1);"));
+    course.exec(
+        QStringLiteral("drop table БДТест;") +
+        TestCourse::createTableSql(QStringLiteral("БДТест"),
+                                   QStringLiteral("Вопрос TEXT, Ответ1 TEXT, Ответ2 TEXT, "
+                                                  "Ответ4 TEXT, Ответ5 TEXT, ОтветПр TEXT")) +
+        QStringLiteral("insert into БДТест(Вопрос, Ответ1, Ответ2, Ответ4, Ответ5, ОтветПр) "
+                       "values('Q','a','b','d','e',1);"));
     DialogScript script;
     TForm4 form;
     QCOMPARE(script.texts(Dialogs::Kind::Error),

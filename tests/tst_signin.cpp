@@ -323,9 +323,9 @@ void SignInTest::eachRowSignsInWithItsOwnPasswordOnly_data()
     QTest::addColumn<QString>("table");
     QTest::addColumn<QStringList>("rows"); // login:password, in stored order
     const auto table = [](const QString& login) {
-        return TestCourse::createTableSql(QStringLiteral("Пользователи"),
-                                          QStringLiteral("Логин TEXT%1, Пароль TEXT, Группа TEXT")
-                                              .arg(login));
+        return TestCourse::createTableSql(
+            QStringLiteral("Пользователи"),
+            QStringLiteral("Логин TEXT%1, Пароль TEXT, Группа TEXT").arg(login));
     };
     const QString plain = table(QString());
     const QStringList three = {QStringLiteral("zed:pz"), QStringLiteral("Chief:admin"),

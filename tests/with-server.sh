@@ -9,6 +9,14 @@ if ! command -v pg_virtualenv >/dev/null 2>&1; then
     exit 1
 fi
 export OKULYK_TEST_STORE=server
+# A port of its own: suites run side by side, and pg_virtualenv would give each one 5432.
+port_free() {
+    ! (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null
+}
+port=$(( 20000 + ($$ * 7919 + $(date +%N | sed 's/^0*//;s/^$/0/')) % 40000 ))
+while ! port_free "$port"; do
+    port=$(( port + 1 ))
+done
 # UTF-8 whatever the machine's locale; no disk flushes, since the cluster is thrown away.
-exec pg_virtualenv -t -i "--encoding=UTF8 --locale=C.UTF-8" -o fsync=off \
+exec pg_virtualenv -t -c "-p $port" -i "--encoding=UTF8 --locale=C.UTF-8" -o fsync=off \
     -o synchronous_commit=off -o full_page_writes=off "$@"
