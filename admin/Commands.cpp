@@ -6,12 +6,14 @@
 #include "CommandLine.h"
 #include "Connection.h"
 #include "Console.h"
+#include "CourseCopy.h"
 #include "GiftFormat.h"
 #include "Migration.h"
 #include "Progress.h"
 #include "QuestionFile.h"
 #include "QuestionStore.h"
 #include "Results.h"
+#include "ServerSetup.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -44,9 +46,35 @@ QString databasePath(const CommandLine& line)
                                           : QDir::current().absoluteFilePath(Connection::kFileName);
 }
 
+// The course a command works on: --db PATH, --server SERVICE, or db.mdb in the current folder.
+StoreAddress courseAddress(const CommandLine& line)
+{
+    if (!line.has(QStringLiteral("server")))
+        return StoreAddress::file(databasePath(line));
+    if (line.has(QStringLiteral("db")))
+        throw UsageError{QStringLiteral("--db and --server name two courses; give one of them")};
+    const QString service = line.value(QStringLiteral("server"));
+    if (service.trimmed().isEmpty())
+        throw UsageError{QStringLiteral("--server names a service of the service file")};
+    return StoreAddress::server(service);
+}
+
 void openDatabase(const CommandLine& line)
 {
-    Connection::shared().open(databasePath(line));
+    const StoreAddress address = courseAddress(line);
+    Connection& connection = Connection::shared();
+    if (!address.isServer()) {
+        connection.open(address.path);
+        return;
+    }
+    connection.setAddress(address);
+    connection.open();
+}
+
+// The options of a command that works on one course.
+QSet<QString> withCourse(QSet<QString> options)
+{
+    return options.unite({QStringLiteral("db"), QStringLiteral("server")});
 }
 
 QByteArray readInput(const QString& path)
@@ -69,8 +97,9 @@ QByteArray readInput(const QString& path)
 void writeOutput(const QString& path, const QByteArray& bytes, const CommandLine& line)
 {
     const QFileInfo output(path);
-    const QFileInfo database(databasePath(line));
-    if (output.exists() && database.exists() &&
+    const StoreAddress course = courseAddress(line);
+    const QFileInfo database(course.path);
+    if (!course.isServer() && output.exists() && database.exists() &&
         output.canonicalFilePath() == database.canonicalFilePath())
         throw AppError(QStringLiteral("%1: this is the database; name another file").arg(path));
     QSaveFile file(path);
@@ -125,14 +154,16 @@ void printQuestion(Console& console, const QString& file, const Question& questi
 
 int importQuestions(const QStringList& arguments, Console& console)
 {
-    const CommandLine line(arguments,
-                           {QStringLiteral("format"), QStringLiteral("db"),
-                            QStringLiteral("encoding"), QStringLiteral("seed")},
-                           {QStringLiteral("dry-run")});
+    const CommandLine line(
+        arguments,
+        withCourse({QStringLiteral("format"), QStringLiteral("encoding"), QStringLiteral("seed")}),
+        {QStringLiteral("dry-run")});
     const QString file =
-        requirePositional(line, 1,
-                          QStringLiteral("import-questions FILE [--format aiken|gift|tags] "
-                                         "[--encoding NAME] [--seed N] [--db PATH] [--dry-run]"))
+        requirePositional(
+            line, 1,
+            QStringLiteral("import-questions FILE [--format aiken|gift|tags] "
+                           "[--encoding NAME] [--seed N] [--db PATH | --server SERVICE] "
+                           "[--dry-run]"))
             .constFirst();
     std::optional<QuestionFile::Format> format;
     if (line.has(QStringLiteral("format"))) {
@@ -210,8 +241,9 @@ int importQuestions(const QStringList& arguments, Console& console)
 
 int exportQuestions(const QStringList& arguments, Console& console)
 {
-    const CommandLine line(arguments, {QStringLiteral("format"), QStringLiteral("db")}, {});
-    const QString usage = QStringLiteral("export-questions FILE --format aiken|gift [--db PATH]");
+    const CommandLine line(arguments, withCourse({QStringLiteral("format")}), {});
+    const QString usage = QStringLiteral("export-questions FILE --format aiken|gift "
+                                         "[--db PATH | --server SERVICE]");
     const QString file = requirePositional(line, 1, usage).constFirst();
     const auto format = QuestionFile::formatFromName(line.value(QStringLiteral("format")));
     if (!format || *format == QuestionFile::Format::Tags)
@@ -230,10 +262,10 @@ int exportQuestions(const QStringList& arguments, Console& console)
 
 int exportResults(const QStringList& arguments, Console& console)
 {
-    const CommandLine line(arguments, {QStringLiteral("user"), QStringLiteral("db")}, {});
+    const CommandLine line(arguments, withCourse({QStringLiteral("user")}), {});
     const QString file = requirePositional(line, 1,
                                            QStringLiteral("export-results FILE.csv [--user LOGIN] "
-                                                          "[--db PATH]"))
+                                                          "[--db PATH | --server SERVICE]"))
                              .constFirst();
     std::optional<QString> user;
     if (line.has(QStringLiteral("user")))
@@ -253,9 +285,11 @@ int exportResults(const QStringList& arguments, Console& console)
 
 int report(const QStringList& arguments, Console& console)
 {
-    const CommandLine line(arguments, {QStringLiteral("db")}, {});
-    const QString file =
-        requirePositional(line, 1, QStringLiteral("report FILE.html [--db PATH]")).constFirst();
+    const CommandLine line(arguments, withCourse({}), {});
+    const QString file = requirePositional(line, 1,
+                                           QStringLiteral("report FILE.html "
+                                                          "[--db PATH | --server SERVICE]"))
+                             .constFirst();
     openDatabase(line);
     const QList<Results::Row> rows = readWithProgress<Results::Row>(
         console, QStringLiteral("reading results"),
@@ -286,6 +320,80 @@ int migrate(const QStringList& arguments, Console& console)
     return outcome.problems.isEmpty() ? Done : DoneWithWarnings;
 }
 
+int serverInit(const QStringList& arguments, Console& console)
+{
+    const CommandLine line(arguments,
+                           {QStringLiteral("server"), QStringLiteral("write-config"),
+                            QStringLiteral("host"), QStringLiteral("teacher-role"),
+                            QStringLiteral("lab-role")},
+                           {});
+    const QString usage = QStringLiteral("server-init --server SERVICE --write-config DIR "
+                                         "[--host NAME] [--teacher-role NAME] [--lab-role NAME]");
+    requirePositional(line, 0, usage);
+    if (!line.has(QStringLiteral("server")) || !line.has(QStringLiteral("write-config")))
+        throw UsageError{QStringLiteral("usage: okulyk-admin %1").arg(usage)};
+    ServerSetup::RoleNames roles;
+    for (auto [option, name] : {std::pair{QStringLiteral("teacher-role"), &roles.teacher},
+                                std::pair{QStringLiteral("lab-role"), &roles.lab}}) {
+        if (!line.has(option))
+            continue;
+        *name = line.value(option);
+        if (name->isEmpty() || name->size() > 63)
+            throw UsageError{
+                QStringLiteral("--%1 is a role name of 1 to 63 characters").arg(option)};
+    }
+    const QString service = line.value(QStringLiteral("server"));
+    const QString dir = QDir(line.value(QStringLiteral("write-config"))).absolutePath();
+    openDatabase(line);
+    const QString location = Connection::shared().location();
+    // The settings are written before the course is committed: passwords that could not be
+    // written down would lock everyone out.
+    ServerSetup::initialise(roles, line.value(QStringLiteral("host")),
+                            [&](const ServerSetup::Credentials& credentials) {
+                                ServerSetup::writeConfig(dir, service, roles, credentials);
+                            });
+    Connection::shared().close();
+    console.line(QStringLiteral("%1: the course is set up, with the roles %2 (the teacher's "
+                                "computer) and %3 (lab computers)")
+                     .arg(location, roles.teacher, roles.lab));
+    console.line(QStringLiteral("%1/teacher: pg_service.conf and pgpass for the teacher's "
+                                "computer")
+                     .arg(dir));
+    console.line(QStringLiteral("%1/lab: pg_service.conf and pgpass for every lab computer; "
+                                "keep both folders from students")
+                     .arg(dir));
+    return Done;
+}
+
+int copyCourse(const QStringList& arguments, Console& console)
+{
+    const CommandLine line(arguments, {}, {});
+    const QStringList sides = requirePositional(line, 2,
+                                                QStringLiteral("copy-course SOURCE "
+                                                               "TARGET"));
+    for (const QString& side : sides) {
+        if (side.isEmpty() || side == QLatin1String("server:"))
+            throw UsageError{QStringLiteral("SOURCE and TARGET are each a db.mdb file or "
+                                            "server:SERVICE")};
+    }
+    StoreAddress source = StoreAddress::parse(sides[0]);
+    StoreAddress target = StoreAddress::parse(sides[1]);
+    for (StoreAddress* address : {&source, &target}) {
+        if (!address->isServer())
+            address->path = QDir::current().absoluteFilePath(address->path);
+    }
+    const CourseCopy::Outcome outcome = CourseCopy::run(source, target, console);
+    for (const QString& note : outcome.notes)
+        console.message(QStringLiteral("%1: not copied: %2").arg(sides[0], note));
+    for (const QString& problem : outcome.problems)
+        console.message(QStringLiteral("%1: %2").arg(sides[1], problem));
+    for (const Migration::TableCount& table : outcome.tables)
+        console.line(
+            QStringLiteral("%1: %2").arg(table.name, counted(table.rows, QStringLiteral("row"))));
+    console.line(QStringLiteral("%1: the course copied from %2").arg(sides[1], sides[0]));
+    return outcome.notes.isEmpty() && outcome.problems.isEmpty() ? Done : DoneWithWarnings;
+}
+
 } // namespace
 
 QString helpText()
@@ -295,24 +403,34 @@ QString helpText()
         "\n"
         "Қолданылуы:\n"
         "  okulyk-admin import-questions ФАЙЛ [--format aiken|gift|tags] [--encoding АТАУЫ]\n"
-        "                                [--seed N] [--db ЖОЛ] [--dry-run]\n"
+        "                                [--seed N] [--db ЖОЛ | --server ҚЫЗМЕТ] [--dry-run]\n"
         "      Сұрақтарды файлдан БДТест кестесінің соңына қосады. Пішімі мен кодталуы\n"
         "      (UTF-8, UTF-16, Windows-1251) мазмұнынан анықталады. Тек бес жауабы және бір\n"
         "      дұрыс жауабы бар сұрақтар алынады; қалғандары жол нөмірімен және себебімен\n"
         "      хабарланады. tags пішімінде жауаптар араластырылады (--seed N — қайталанатын\n"
         "      рет). --dry-run ештеңе сақтамай, не сақталатынын көрсетеді.\n"
-        "  okulyk-admin export-questions ФАЙЛ --format aiken|gift [--db ЖОЛ]\n"
+        "  okulyk-admin export-questions ФАЙЛ --format aiken|gift [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
         "      Сұрақтар банкін файлға жазады; оны қайта импорттау сол жолдарды береді.\n"
-        "  okulyk-admin export-results ФАЙЛ.csv [--user ЛОГИН] [--db ЖОЛ]\n"
+        "  okulyk-admin export-results ФАЙЛ.csv [--user ЛОГИН] [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
         "      Нәтижелерді CSV (UTF-8) файлына жазады: логин, топ, дұрыс жауап, сұрақ саны, "
         "пайыз.\n"
-        "  okulyk-admin report ФАЙЛ.html [--db ЖОЛ]\n"
+        "  okulyk-admin report ФАЙЛ.html [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
         "      Топтар бойынша басып шығаруға арналған бір беттік есеп жасайды.\n"
         "  okulyk-admin migrate ЕСКІ.mdb ЖАҢА.mdb\n"
         "      Microsoft Access дерекқорын жаңа SQLite файлына көшіреді (бар файлдың үстіне\n"
         "      жазбайды).\n"
+        "  okulyk-admin server-init --server ҚЫЗМЕТ --write-config ҚАЛТА [--host АТАУ]\n"
+        "                           [--teacher-role АТАУ] [--lab-role АТАУ]\n"
+        "      Бос PostgreSQL дерекқорында компьютер сыныбына арналған курсты жасайды:\n"
+        "      кестелер, функциялар және екі рөл (мұғалімдікі және сынып компьютерлерінікі).\n"
+        "      ҚАЛТА/teacher және ҚАЛТА/lab қалталарына pg_service.conf пен pgpass файлдарын\n"
+        "      жазады. Курсы бар дерекқорда ештеңе өзгертпейді.\n"
+        "  okulyk-admin copy-course КӨЗ НЫСАНА\n"
+        "      Курсты толығымен көшіреді; әр жағы — db.mdb файлы немесе server:ҚЫЗМЕТ.\n"
+        "      Жолдардың реті сақталады. Тек жаңа файлға немесе бос сервер курсына жазады.\n"
         "\n"
-        "--db берілмесе, ағымдағы қалтадағы db.mdb алынады.\n"
+        "--db те, --server де берілмесе, ағымдағы қалтадағы db.mdb алынады. --server ҚЫЗМЕТ —\n"
+        "libpq қызметтер файлындағы (pg_service.conf) атау; құпия сөз pgpass файлынан алынады.\n"
         "Шығу коды: 0 — орындалды; 1 — қате, ештеңе өзгерген жоқ; 2 — команда жолы қате;\n"
         "3 — орындалды, бірақ кейбір деректер өткізіліп кетті немесе жетіспейді.\n"
         "\n"
@@ -320,24 +438,35 @@ QString helpText()
         "\n"
         "Usage:\n"
         "  okulyk-admin import-questions FILE [--format aiken|gift|tags] [--encoding NAME]\n"
-        "                                [--seed N] [--db PATH] [--dry-run]\n"
+        "                                [--seed N] [--db PATH | --server SERVICE] [--dry-run]\n"
         "      Appends the file's questions to the table БДТест. The format and the encoding\n"
         "      (UTF-8, UTF-16, Windows-1251) are found from the content unless given. Only\n"
         "      questions with five options and one right answer are taken; every other one is\n"
         "      reported with its line and the reason. In the tags format the options are\n"
         "      shuffled (--seed N repeats an order). --dry-run prints what would be stored and\n"
         "      stores nothing.\n"
-        "  okulyk-admin export-questions FILE --format aiken|gift [--db PATH]\n"
+        "  okulyk-admin export-questions FILE --format aiken|gift [--db PATH | --server SERVICE]\n"
         "      Writes the question bank so that importing the file gives the same rows back.\n"
-        "  okulyk-admin export-results FILE.csv [--user LOGIN] [--db PATH]\n"
+        "  okulyk-admin export-results FILE.csv [--user LOGIN] [--db PATH | --server SERVICE]\n"
         "      Writes the results as CSV (UTF-8): login, group, right answers, out of, per cent.\n"
-        "  okulyk-admin report FILE.html [--db PATH]\n"
+        "  okulyk-admin report FILE.html [--db PATH | --server SERVICE]\n"
         "      Writes a printable one-page report by group.\n"
         "  okulyk-admin migrate OLD.mdb NEW.mdb\n"
         "      Copies a Microsoft Access database into a new SQLite file (never over an\n"
         "      existing one).\n"
+        "  okulyk-admin server-init --server SERVICE --write-config DIR [--host NAME]\n"
+        "                           [--teacher-role NAME] [--lab-role NAME]\n"
+        "      Sets a course up for a computer lab in an empty PostgreSQL database, reached as\n"
+        "      its owner: the tables, the functions and two roles (the teacher's and the lab\n"
+        "      computers'). Writes DIR/teacher and DIR/lab, each with a pg_service.conf and a\n"
+        "      pgpass file. A database that holds a course is left as it is.\n"
+        "  okulyk-admin copy-course SOURCE TARGET\n"
+        "      Copies a whole course; each side is a db.mdb file or server:SERVICE. The rows\n"
+        "      keep their order. Writes only a new file or an empty server course.\n"
         "\n"
-        "Without --db, the database is db.mdb in the current folder.\n"
+        "Without --db or --server, the course is db.mdb in the current folder. --server\n"
+        "SERVICE names a service of libpq's service file (pg_service.conf); the password comes\n"
+        "from the pgpass file.\n"
         "Exit status: 0 done; 1 failed, nothing changed; 2 wrong command line;\n"
         "3 done, but some input was skipped or something is missing (see the messages).\n");
 }
@@ -366,6 +495,10 @@ int run(const QStringList& arguments, Console& console)
             return report(rest, console);
         if (command == QLatin1String("migrate"))
             return migrate(rest, console);
+        if (command == QLatin1String("server-init"))
+            return serverInit(rest, console);
+        if (command == QLatin1String("copy-course"))
+            return copyCourse(rest, console);
         throw UsageError{command.isEmpty() ? QStringLiteral("no command given")
                                            : QStringLiteral("unknown command \"%1\"").arg(command)};
     } catch (const UsageError& error) {

@@ -78,7 +78,7 @@ void removeUnfinished(const QFileInfo& target, Console& console)
         if (!match.hasMatch() || processRuns(match.captured(1).toLongLong()))
             continue;
         if (QFile::remove(folder.filePath(name)))
-            console.message(QStringLiteral("%1: removed, left by a migration that did not finish")
+            console.message(QStringLiteral("%1: removed, left by a copy that did not finish")
                                 .arg(folder.filePath(name)));
     }
 }
@@ -123,8 +123,8 @@ QStringList missingCourseParts()
 
 class Writer {
 public:
-    Writer(SourceDatabase& source, Console& console, qint64 totalRows)
-        : m_source(source), m_progress(console, QStringLiteral("migrating"), totalRows)
+    Writer(SourceDatabase& source, Console& console, const QString& label, qint64 totalRows)
+        : m_source(source), m_progress(console, label, totalRows)
     {
     }
 
@@ -261,11 +261,11 @@ bool ascendingWholeNumbers(const QList<QVariantList>& rows, int column)
     return true;
 }
 
-Outcome run(SourceDatabase& source, const QString& target, Console& console)
+Outcome run(SourceDatabase& source, const QString& target, Console& console, const QString& label)
 {
     const QFileInfo info(target);
     if (info.exists() || info.isSymLink())
-        throw AppError(QStringLiteral("%1: the file exists; the migration never overwrites a "
+        throw AppError(QStringLiteral("%1: the file exists; okulyk-admin never writes over a "
                                       "file, so name a new one")
                            .arg(target));
     if (!info.absoluteDir().exists())
@@ -284,7 +284,7 @@ Outcome run(SourceDatabase& source, const QString& target, Console& console)
     Connection::shared().open(temporary.path());
     {
         Transaction transaction;
-        Writer writer(source, console, totalRows);
+        Writer writer(source, console, label, totalRows);
         for (int i = 0; i < tables.size(); ++i)
             outcome.tables << writer.copy(i, tables[i], outcome.notes);
         writer.finish();

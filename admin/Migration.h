@@ -49,7 +49,9 @@ struct Outcome {
 };
 
 // Refuses an existing target. Throws AppError; no file is then left behind. First removes the
-// temporary files that earlier migrations to the same target left when they were killed.
-Outcome run(SourceDatabase& source, const QString& target, Console& console);
+// temporary files that earlier runs to the same target left when they were killed. label
+// names the work on the progress line.
+Outcome run(SourceDatabase& source, const QString& target, Console& console,
+            const QString& label = QStringLiteral("migrating"));
 
 } // namespace Migration

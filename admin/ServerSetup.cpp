@@ -60,7 +60,9 @@ Address serverAddress()
 {
     Address address;
     const QVariant handle = serverStore().database().driver()->handle();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "PGconn*") == 0) {
+    // The driver hands its libpq connection over under the struct's own name.
+    if (handle.isValid() && (qstrcmp(handle.typeName(), "pg_conn*") == 0 ||
+                             qstrcmp(handle.typeName(), "PGconn*") == 0)) {
         PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
         address.host = QString::fromUtf8(PQhost(connection));
         address.port = QString::fromUtf8(PQport(connection));
@@ -98,17 +100,16 @@ void writeRoleConfig(const QString& dir, const QString& service, const QString& 
     QString conf = QStringLiteral("# %1\n[%2]\n").arg(note, service);
     if (!address.host.isEmpty())
         conf += QStringLiteral("host=%1\n").arg(address.host);
-    conf += QStringLiteral("port=%1\ndbname=%2\nuser=%3\n")
-                .arg(address.port, address.database, role);
+    conf +=
+        QStringLiteral("port=%1\ndbname=%2\nuser=%3\n").arg(address.port, address.database, role);
     writeFile(dir + QStringLiteral("/pg_service.conf"), conf.toUtf8(),
               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                   QFileDevice::ReadOther);
-    const QString line = QStringList{passFileField(address.host.isEmpty()
-                                                       ? QStringLiteral("*")
-                                                       : address.host),
-                                     passFileField(address.port), passFileField(address.database),
-                                     passFileField(role), passFileField(password)}
-                             .join(QLatin1Char(':'));
+    const QString line =
+        QStringList{passFileField(address.host.isEmpty() ? QStringLiteral("*") : address.host),
+                    passFileField(address.port), passFileField(address.database),
+                    passFileField(role), passFileField(password)}
+            .join(QLatin1Char(':'));
     writeFile(dir + QStringLiteral("/pgpass"), (line + QLatin1Char('\n')).toUtf8(),
               QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
@@ -135,13 +136,24 @@ void requireEmptyDatabase()
                            .arg(Connection::shared().location()));
 }
 
-Credentials initialise(const RoleNames& roles)
+Credentials initialise(const RoleNames& roles, const QString& host,
+                       const std::function<void(const Credentials&)>& keep)
 {
     Connection& connection = Connection::shared();
     connection.ensureOpen();
     serverStore();
     if (roles.teacher == roles.lab)
         throw AppError(QStringLiteral("The teacher's role and the lab role need two names"));
+    Credentials credentials;
+    credentials.address = serverAddress();
+    if (!host.isEmpty())
+        credentials.address.host = host;
+    else if (credentials.address.host.isEmpty() ||
+             credentials.address.host.startsWith(QLatin1Char('/')))
+        throw AppError(QStringLiteral("The service reaches the server through a local socket "
+                                      "(%1), which lab computers cannot; nothing was changed. "
+                                      "Give the server's network name with --host NAME")
+                           .arg(credentials.address.host));
     Transaction transaction(Transaction::Intent::ReadThenWrite);
     requireEmptyDatabase();
     if (scalarText(Statements::Server::rolesPresent,
@@ -151,17 +163,17 @@ Credentials initialise(const RoleNames& roles)
                                       "course of another database?); nothing was changed. "
                                       "Name other roles with --teacher-role and --lab-role")
                            .arg(roles.teacher, roles.lab));
-    Credentials credentials;
     credentials.teacherPassword = generatedPassword();
     credentials.labPassword = generatedPassword();
     Store& store = connection.store();
-    store.executeScript(QStringLiteral("create role %1 login password '%2'")
-                            .arg(ServerDialect::quotedName(roles.teacher),
-                                 credentials.teacherPassword));
+    store.executeScript(
+        QStringLiteral("create role %1 login password '%2'")
+            .arg(ServerDialect::quotedName(roles.teacher), credentials.teacherPassword));
     store.executeScript(QStringLiteral("create role %1 login password '%2'")
                             .arg(ServerDialect::quotedName(roles.lab), credentials.labPassword));
     store.executeScript(courseScript(roles));
-    credentials.address = serverAddress();
+    if (keep)
+        keep(credentials);
     transaction.commit();
     return credentials;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 // Setting up a course on a PostgreSQL server for a computer lab: the tables, the functions that
 // check sign-in and score attempts for lab computers, and the two roles, the teacher's (every
@@ -34,7 +35,11 @@ void requireEmptyDatabase();
 
 // Makes the course, and the two roles with generated passwords, in one transaction; refuses,
 // changing nothing, when the database already holds a course or a role of these names exists.
-Credentials initialise(const RoleNames& roles);
+// host is the server's name as lab computers reach it; empty, the connection's own host is
+// kept, unless it is a local socket, which is refused. keep receives the credentials before
+// the commit (to write them down): when it throws, nothing is made.
+Credentials initialise(const RoleNames& roles, const QString& host,
+                       const std::function<void(const Credentials&)>& keep);
 
 // Writes DIR/teacher/ and DIR/lab/, each with a pg_service.conf naming the service and a pgpass
 // file (mode 0600) for that role. Throws AppError.

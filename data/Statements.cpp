@@ -136,8 +136,27 @@ QList<Entry> catalogue()
                     createIndex(QStringLiteral("КөшірмеКод"), sample, QStringLiteral("Код")),
                     true});
 
+    entries.append({QStringLiteral("rowsWithIds"), rowsWithIds(QStringLiteral("Тесты"))});
+    entries.append({QStringLiteral("rowCount"), rowCount(QStringLiteral("Лекции"))});
     entries.append({QStringLiteral("beginWriting"), beginWriting, true});
     return entries;
+}
+
+QStringList rowsWithIds(const QString& table)
+{
+    return {QStringLiteral("select rowid, * from %1 order by rowid").arg(quotedName(table))};
+}
+
+QStringList rowCount(const QString& table)
+{
+    return {QStringLiteral("select count(*) from %1").arg(quotedName(table))};
+}
+
+QStringList Server::copyRow(const QString& table, const QStringList& columns)
+{
+    QStringList statement = insertRow(table, columns);
+    statement.insert(1, QStringLiteral("overriding system value"));
+    return statement;
 }
 
 QStringList Server::foldsKazakh(const QString& quotedCollation)
@@ -165,6 +184,10 @@ QList<Entry> serverCatalogue()
         {QStringLiteral("rolesPresent"), Server::rolesPresent},
         {QStringLiteral("serverPort"), Server::serverPort},
         {QStringLiteral("currentDatabase"), Server::currentDatabase},
+        {QStringLiteral("copyRow"),
+         Server::copyRow(QStringLiteral("Видео"),
+                         {QStringLiteral("НазваниеВидео"), QStringLiteral("rowid")})},
+        {QStringLiteral("continueRowIds"), Server::continueRowIds},
     };
 }
 

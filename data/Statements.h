@@ -180,6 +180,11 @@ QStringList createIndex(const QString& index, const QString& table, const QStrin
 // waits for another program's write instead of failing when its read lock cannot be raised.
 inline const QStringList beginWriting = {QStringLiteral("begin immediate")};
 
+// Copying a course: a table's rows with their row ids, first to last (on the server the row id
+// comes twice, first and as the table's own last column), and how many rows a table holds.
+QStringList rowsWithIds(const QString& table);
+QStringList rowCount(const QString& table);
+
 // The course on a PostgreSQL server. The statements above run there too, as the server
 // dialect reads them (ILIKE for the program's LIKE); these are the server's own.
 namespace Server {
@@ -260,6 +265,13 @@ inline const QStringList rolesPresent = {
 // Where the server listens, for the lab computers' settings.
 inline const QStringList serverPort = {QStringLiteral("select current_setting('port')")};
 inline const QStringList currentDatabase = {QStringLiteral("select current_database()")};
+
+// Copying a course to the server: a row written with the row id it had (the server otherwise
+// numbers rows itself), and the table's row numbering (:a1, a quoted table name) moved on past
+// the copied ids (:a2).
+QStringList copyRow(const QString& table, const QStringList& columns);
+inline const QStringList continueRowIds = {
+    QStringLiteral("select setval(pg_get_serial_sequence(:a1, 'rowid'), :a2)")};
 
 } // namespace Server
 

@@ -254,9 +254,15 @@ QString TestCourse::superuserConnInfo() const
 
 QString TestCourse::roleConnInfo(Role role) const
 {
-    return role == Role::Teacher
-               ? connInfo(m_database, QStringLiteral("okulyk_teacher"), kTeacherPassword)
-               : connInfo(m_database, QStringLiteral("okulyk_lab"), kLabPassword);
+    switch (role) {
+    case Role::Teacher:
+        return connInfo(m_database, QStringLiteral("okulyk_teacher"), kTeacherPassword);
+    case Role::Lab:
+        return connInfo(m_database, QStringLiteral("okulyk_lab"), kLabPassword);
+    case Role::Owner:
+        break;
+    }
+    return superuserConnInfo();
 }
 
 void TestCourse::createServerCourse(Database database)
@@ -285,8 +291,9 @@ void TestCourse::pointTo(const QString& database)
 void TestCourse::writeServiceFile(Role role, const QString& database) const
 {
     const Cluster& c = cluster();
-    const QString user =
-        role == Role::Teacher ? QStringLiteral("okulyk_teacher") : QStringLiteral("okulyk_lab");
+    const QString user = role == Role::Teacher ? QStringLiteral("okulyk_teacher")
+                         : role == Role::Lab   ? QStringLiteral("okulyk_lab")
+                                               : c.user;
     const QString services = m_dir.filePath(QStringLiteral(".pg_service.conf"));
     QFile service(services);
     if (!service.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -300,8 +307,8 @@ void TestCourse::writeServiceFile(Role role, const QString& database) const
     QFile pass(passwords);
     if (!pass.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw std::runtime_error("cannot write the test password file");
-    pass.write(QStringLiteral("*:*:*:okulyk_teacher:%1\n*:*:*:okulyk_lab:%2\n")
-                   .arg(kTeacherPassword, kLabPassword)
+    pass.write(QStringLiteral("*:*:*:okulyk_teacher:%1\n*:*:*:okulyk_lab:%2\n*:*:*:%3:%4\n")
+                   .arg(kTeacherPassword, kLabPassword, c.user, c.password)
                    .toUtf8());
     pass.close();
     pass.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);

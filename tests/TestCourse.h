@@ -26,7 +26,8 @@ public:
     static bool onServer();
     // The service name the program reaches a server course by.
     static QString serviceName();
-    enum class Role { Teacher, Lab };
+    // The teacher's and the lab computers' roles, and the database's owner (a superuser).
+    enum class Role { Teacher, Lab, Owner };
     // On the server: the role the program connects as from now on (the connection is closed).
     void useRole(Role role) const;
     // On the server: the conninfo of a superuser connection to this course's database, and of

@@ -458,8 +458,8 @@ void AdminMigrateTest::existingFilesAreNeverOverwritten()
     }();
     const AdminRun run = runAdmin({"migrate", nwind(), course.dbPath()});
     QCOMPARE(run.status, int(Commands::Failed));
-    QVERIFY2(run.messages.contains(QStringLiteral("the file exists; the migration never "
-                                                  "overwrites a file")),
+    QVERIFY2(run.messages.contains(QStringLiteral("the file exists; okulyk-admin never "
+                                                  "writes over a file")),
              qPrintable(run.messages));
     QFile file(course.dbPath());
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -1,0 +1,264 @@
+// okulyk-admin with a course on the lab server: the commands on a server course, setting a lab
+// up in an empty database, and whole courses copied between a server and db.mdb files. Runs
+// only inside a throw-away cluster (with-server.sh).
+
+#include "AdminTesting.h"
+#include "Connection.h"
+#include "Progress.h"
+#include "Store.h"
+#include "TestCourse.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <sqlite3.h>
+
+namespace {
+
+const QString kService = TestCourse::serviceName();
+const QString kServer = QStringLiteral("server:") + TestCourse::serviceName();
+
+QString sample(const QString& name)
+{
+    return TestCourse::testDataDir() + QStringLiteral("/admin/") + name;
+}
+
+QByteArray fileHash(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// The first column of every row of a query on a db.mdb file, as text.
+QStringList fileColumn(const QString& path, const QString& sql)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* statement = nullptr;
+    QStringList values;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            values << QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    } else {
+        values << QStringLiteral("error: ") + QString::fromUtf8(sqlite3_errmsg(db));
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return values;
+}
+
+// A course with what a copy must keep exactly: texts with quotes, percent signs, line breaks
+// and Kazakh letters, nulls, gaps in the row ids left by deleted rows, and a column of the
+// results' own.
+void fillCourse(const TestCourse& course)
+{
+    course.exec(QStringLiteral(
+        "insert into Пользователи(Логин,Пароль,Группа) values('Chief','root',''),"
+        "('Әсел','1''2%3',null),('x','y','ІТ-21'),('Нұрлан','p','ІТ-21');"
+        "delete from Пользователи where Логин = 'x';"
+        "insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр) values"
+        "('Ғарыш \"кемесі\"' || chr(10) || 'екінші жол','а','ә','б',null,'',"
+        "'2'),('gone','1','2','3','4','5','1'),('Қай?','100%','_','\\','''','ү','5');"
+        "delete from БДТест where Вопрос = 'gone';"
+        "alter table Тесты add column Баға text;"
+        "insert into Тесты(Пользователь,Верно,Баға) values('Әсел',27,'өте жақсы'),"
+        "('Нұрлан',null,null),('ghost',3,'');"
+        "insert into Лекции(НазваниеЛекции,АдресЛекции) values('Кіріспе','/srv/okulyk/1.docx');"
+        "insert into Видео(НазваниеВидео,АдресВидео) values('Бейне',null);"));
+}
+
+QStringList rowIds(const TestCourse& course, const QString& table)
+{
+    return course.column(QStringLiteral("select rowid from %1 order by rowid").arg(table));
+}
+
+} // namespace
+
+class AdminServerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup() { Progress::setDelayMs(1000); }
+
+    void commandsWorkOnAServerCourse();
+    void serverInitSetsALabUpOnce();
+    void courseCopiesToAFileAndBackExactly();
+    void copyRefusesACourseThatHoldsRows();
+};
+
+void AdminServerTest::initTestCase()
+{
+    QVERIFY2(TestCourse::onServer(), "this suite runs on a server only: tests/with-server.sh");
+}
+
+void AdminServerTest::commandsWorkOnAServerCourse()
+{
+    TestCourse course;
+    const AdminRun imported =
+        runAdmin({"import-questions", sample("gift-questions.txt"), "--server", kService});
+    QCOMPARE(imported.status, int(Commands::DoneWithWarnings)); // the GIFT sample has refusals
+    QVERIFY2(imported.output.contains(kServer), qPrintable(imported.output));
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) from БДТест")), QStringLiteral("4"));
+
+    // The bank written out imports back to the same rows.
+    const AdminRun exported =
+        runAdmin({"export-questions", "bank.txt", "--format", "aiken", "--server", kService});
+    QCOMPARE(exported.status, int(Commands::Done));
+    const QList<QVariantList> bank = course.rows(QStringLiteral("БДТест"));
+    course.exec(QStringLiteral("delete from БДТест"));
+    QCOMPARE(runAdmin({"import-questions", "bank.txt", "--server", kService}).status,
+             int(Commands::Done));
+    QCOMPARE(course.rows(QStringLiteral("БДТест")), bank);
+
+    course.exec(QStringLiteral("insert into Пользователи(Логин,Пароль,Группа) values"
+                               "('Әсел','1','ІТ-21');"
+                               "insert into Тесты(Пользователь,Верно) values('Әсел',24)"));
+    QCOMPARE(runAdmin({"export-results", "results.csv", "--server", kService}).status,
+             int(Commands::Done));
+    QFile csv(QStringLiteral("results.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromUtf8(csv.readAll()).contains(QStringLiteral("Әсел,ІТ-21,24,30,80")));
+    QCOMPARE(runAdmin({"report", "report.html", "--server", kService}).status, int(Commands::Done));
+
+    // One course at a time; and a lab computer's role may not change the bank.
+    QCOMPARE(runAdmin({"report", "r.html", "--db", "db.mdb", "--server", kService}).status,
+             int(Commands::WrongUsage));
+    course.useRole(TestCourse::Role::Lab);
+    const AdminRun lab =
+        runAdmin({"import-questions", sample("gift-questions.txt"), "--server", kService});
+    QCOMPARE(lab.status, int(Commands::Failed));
+    QCOMPARE(course.rows(QStringLiteral("БДТест")), bank);
+}
+
+void AdminServerTest::serverInitSetsALabUpOnce()
+{
+    TestCourse course(TestCourse::Database::Empty);
+    course.useRole(TestCourse::Role::Owner);
+    const QStringList setUp = {"server-init",    "--server",   kService,
+                               "--write-config", "lab-setup",  "--teacher-role",
+                               "school_teacher", "--lab-role", "school_lab"};
+    const AdminRun run = runAdmin(setUp);
+    QVERIFY2(run.status == Commands::Done, qPrintable(run.messages));
+    QVERIFY2(run.messages.isEmpty(), qPrintable(run.messages));
+
+    for (const QString& side : {QStringLiteral("teacher"), QStringLiteral("lab")}) {
+        const QString dir = course.dir() + QStringLiteral("/lab-setup/") + side;
+        // libpq ignores a password file that others may read.
+        const QFileDevice::Permissions mode = QFile::permissions(dir + QStringLiteral("/pgpass"));
+        QVERIFY(mode.testFlag(QFileDevice::ReadOwner));
+        QVERIFY(!(mode & (QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                          QFileDevice::ReadOther | QFileDevice::WriteOther)));
+        QFile conf(dir + QStringLiteral("/pg_service.conf"));
+        QVERIFY(conf.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(conf.readAll());
+        QVERIFY2(text.contains(QStringLiteral("[%1]\n").arg(kService)) &&
+                     text.contains(QStringLiteral("dbname=%1\n").arg(course.databaseName())) &&
+                     text.contains(QStringLiteral("user=school_%1\n").arg(side)),
+                 qPrintable(text));
+
+        // The program reaches the course with the written files alone, with that role's rights.
+        Connection::shared().close();
+        qputenv("PGSERVICEFILE", (dir + QStringLiteral("/pg_service.conf")).toUtf8());
+        qputenv("PGPASSFILE", (dir + QStringLiteral("/pgpass")).toUtf8());
+        Connection::shared().open();
+        QCOMPARE(Connection::shared().store().allowsAdministration(),
+                 side == QLatin1String("teacher"));
+        Connection::shared().close();
+    }
+
+    // A second run finds the course and changes nothing, writes no settings.
+    course.useRole(TestCourse::Role::Owner);
+    const auto before = course.contents();
+    QStringList again = setUp;
+    again[4] = QStringLiteral("second");
+    const AdminRun refused = runAdmin(again);
+    QCOMPARE(refused.status, int(Commands::Failed));
+    QVERIFY2(refused.messages.contains(QStringLiteral("already holds a course")),
+             qPrintable(refused.messages));
+    QCOMPARE(course.contents(), before);
+    QVERIFY(!QDir(course.dir() + QStringLiteral("/second")).exists());
+}
+
+void AdminServerTest::courseCopiesToAFileAndBackExactly()
+{
+    Progress::setDelayMs(0);
+    TestCourse original;
+    fillCourse(original);
+    const auto contents = original.contents();
+    QStringList ids;
+    for (const QString& table : contents.keys())
+        ids << rowIds(original, table);
+
+    // Home or to a backup as one file, by the teacher.
+    const QString backup = original.dir() + QStringLiteral("/backup.mdb");
+    const AdminRun home = runAdmin({"copy-course", kServer, backup});
+    QVERIFY2(home.status == Commands::Done, qPrintable(home.messages + home.output));
+    QVERIFY2(home.output.contains(QStringLiteral("БДТест: 2 rows")), qPrintable(home.output));
+    QVERIFY(home.messages.contains(QStringLiteral("copying: ")));
+    QCOMPARE(fileColumn(backup, QStringLiteral("select Код from БДТест order by rowid")),
+             rowIds(original, QStringLiteral("БДТест")));
+    QCOMPARE(fileColumn(backup, QStringLiteral("select Баға from Тесты order by rowid")),
+             (QStringList{QStringLiteral("өте жақсы"), QString(), QString()}));
+
+    // A file of a file, and that file to a fresh server course, as its owner: the same rows,
+    // under the same row ids.
+    const QString second = original.dir() + QStringLiteral("/second.mdb");
+    QCOMPARE(runAdmin({"copy-course", backup, second}).status, int(Commands::Done));
+    TestCourse copy;
+    copy.useRole(TestCourse::Role::Owner);
+    const AdminRun back = runAdmin({"copy-course", second, kServer});
+    QVERIFY2(back.status == Commands::Done, qPrintable(back.messages + back.output));
+    QCOMPARE(copy.contents(), contents);
+    QStringList copiedIds;
+    for (const QString& table : contents.keys())
+        copiedIds << rowIds(copy, table);
+    QCOMPARE(copiedIds, ids);
+
+    // Rows added later come after the copied ones.
+    copy.exec(QStringLiteral("insert into Тесты(Пользователь,Верно) values('new',1)"));
+    QCOMPARE(copy.scalar(QStringLiteral("select Пользователь from Тесты order by rowid desc "
+                                        "limit 1")),
+             QStringLiteral("new"));
+    QVERIFY(copy.scalar(QStringLiteral("select max(rowid) from Тесты")).toLongLong() >
+            rowIds(original, QStringLiteral("Тесты")).constLast().toLongLong());
+}
+
+void AdminServerTest::copyRefusesACourseThatHoldsRows()
+{
+    TestCourse course;
+    fillCourse(course);
+    const QString backup = course.dir() + QStringLiteral("/backup.mdb");
+    QCOMPARE(runAdmin({"copy-course", kServer, backup}).status, int(Commands::Done));
+    const QByteArray file = fileHash(backup);
+    const auto before = course.contents();
+
+    // Into a course that holds rows, or over a file: refused, both left as they were.
+    course.useRole(TestCourse::Role::Owner);
+    const AdminRun full = runAdmin({"copy-course", backup, kServer});
+    QCOMPARE(full.status, int(Commands::Failed));
+    QVERIFY2(full.messages.contains(QStringLiteral("already holds")), qPrintable(full.messages));
+    QCOMPARE(course.contents(), before);
+    const AdminRun over = runAdmin({"copy-course", kServer, backup});
+    QCOMPARE(over.status, int(Commands::Failed));
+    QCOMPARE(fileHash(backup), file);
+
+    // A lab computer's role can neither read a whole course nor write one.
+    TestCourse empty;
+    empty.useRole(TestCourse::Role::Lab);
+    QCOMPARE(runAdmin({"copy-course", kServer, course.dir() + QStringLiteral("/lab.mdb")}).status,
+             int(Commands::Failed));
+    QVERIFY(!QFile::exists(course.dir() + QStringLiteral("/lab.mdb")));
+    const AdminRun write = runAdmin({"copy-course", backup, kServer});
+    QCOMPARE(write.status, int(Commands::Failed));
+    QVERIFY2(write.messages.contains(QStringLiteral("lab computer's role")),
+             qPrintable(write.messages));
+    QCOMPARE(empty.scalar(QStringLiteral("select count(*) from Пользователи")),
+             QStringLiteral("0"));
+}
+
+QTEST_MAIN(AdminServerTest)
+#include "tst_admin_server.moc"
