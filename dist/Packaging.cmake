@@ -8,13 +8,14 @@ set(CPACK_PACKAGE_DESCRIPTION "Students and teachers sign in, read the course's 
 works, watch its videos, take a 30-question test drawn from the question
 bank and see their results; the administrator edits the question bank, the
 materials and the users. The demo course is an introduction to computer
-science. okulyk-admin imports and exports question banks, exports results
-and brings over an old Microsoft Access database.")
+science. okulyk-admin imports and exports question banks, exports results,
+brings over an old Microsoft Access database, and sets a computer lab up on
+one PostgreSQL server that every lab computer shares.")
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6sql6-psql, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "fonts-liberation2, fonts-urw-base35, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, libreoffice-writer-nogui | libreoffice-writer, libreoffice-impress-nogui | libreoffice-impress")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
