@@ -87,8 +87,8 @@ public:
         // size again for every value it converts, so the size follows the table's longest
         // value rather than the limit: 16 MB for each of a few thousand values made a small
         // migration slow, and very slow where each allocation is costly.
-        m_bindSize = std::clamp(3 * longestMemo() + 16, kPageValueBytes,
-                                AccessFile::kMaxValueBytes);
+        m_bindSize =
+            std::clamp(3 * longestMemo() + 16, kPageValueBytes, AccessFile::kMaxValueBytes);
         mdb_set_bind_size(mdb, m_bindSize);
         m_buffers.resize(m_table->num_cols);
         m_lengths.assign(m_table->num_cols, 0);

@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <optional>
 
 namespace Commands {
 
@@ -325,10 +326,11 @@ int serverInit(const QStringList& arguments, Console& console)
     const CommandLine line(arguments,
                            {QStringLiteral("server"), QStringLiteral("write-config"),
                             QStringLiteral("host"), QStringLiteral("teacher-role"),
-                            QStringLiteral("lab-role")},
+                            QStringLiteral("lab-role"), QStringLiteral("database")},
                            {});
     const QString usage = QStringLiteral("server-init --server SERVICE --write-config DIR "
-                                         "[--host NAME] [--teacher-role NAME] [--lab-role NAME]");
+                                         "[--database NAME] [--host NAME] "
+                                         "[--teacher-role NAME] [--lab-role NAME]");
     requirePositional(line, 0, usage);
     if (!line.has(QStringLiteral("server")) || !line.has(QStringLiteral("write-config")))
         throw UsageError{QStringLiteral("usage: okulyk-admin %1").arg(usage)};
@@ -344,6 +346,16 @@ int serverInit(const QStringList& arguments, Console& console)
     }
     const QString service = line.value(QStringLiteral("server"));
     const QString dir = QDir(line.value(QStringLiteral("write-config"))).absolutePath();
+    std::optional<ServerSetup::LocalDatabase> local;
+    if (line.has(QStringLiteral("database"))) {
+        const QString database = line.value(QStringLiteral("database"));
+        if (database.isEmpty() || database.size() > 63)
+            throw UsageError{QStringLiteral("--database is a database name of 1 to 63 "
+                                            "characters")};
+        local.emplace(service, database);
+        if (local->made())
+            console.line(QStringLiteral("%1: the database %2 is made").arg(service, database));
+    }
     openDatabase(line);
     const QString location = Connection::shared().location();
     // The settings are written before the course is committed: passwords that could not be
@@ -353,6 +365,7 @@ int serverInit(const QStringList& arguments, Console& console)
                                 ServerSetup::writeConfig(dir, service, roles, credentials);
                             });
     Connection::shared().close();
+    Connection::shared().setAddress(StoreAddress::file());
     console.line(QStringLiteral("%1: the course is set up, with the roles %2 (the teacher's "
                                 "computer) and %3 (lab computers)")
                      .arg(location, roles.teacher, roles.lab));
@@ -419,12 +432,14 @@ QString helpText()
         "  okulyk-admin migrate ЕСКІ.mdb ЖАҢА.mdb\n"
         "      Microsoft Access дерекқорын жаңа SQLite файлына көшіреді (бар файлдың үстіне\n"
         "      жазбайды).\n"
-        "  okulyk-admin server-init --server ҚЫЗМЕТ --write-config ҚАЛТА [--host АТАУ]\n"
-        "                           [--teacher-role АТАУ] [--lab-role АТАУ]\n"
+        "  okulyk-admin server-init --server ҚЫЗМЕТ --write-config ҚАЛТА [--database АТАУ]\n"
+        "                           [--host АТАУ] [--teacher-role АТАУ] [--lab-role АТАУ]\n"
         "      Бос PostgreSQL дерекқорында компьютер сыныбына арналған курсты жасайды:\n"
         "      кестелер, функциялар және екі рөл (мұғалімдікі және сынып компьютерлерінікі).\n"
         "      ҚАЛТА/teacher және ҚАЛТА/lab қалталарына pg_service.conf пен pgpass файлдарын\n"
-        "      жазады. Курсы бар дерекқорда ештеңе өзгертпейді.\n"
+        "      жазады. Курсы бар дерекқорда ештеңе өзгертпейді. --database АТАУ: сервердің\n"
+        "      өзінде, қызметтер файлынсыз, осы атаулы дерекқорға жергілікті қосылады (жоқ болса,\n"
+        "      жасайды).\n"
         "  okulyk-admin copy-course КӨЗ НЫСАНА\n"
         "      Курсты толығымен көшіреді; әр жағы — db.mdb файлы немесе server:ҚЫЗМЕТ.\n"
         "      Жолдардың реті сақталады. Тек жаңа файлға немесе бос сервер курсына жазады.\n"
@@ -454,12 +469,14 @@ QString helpText()
         "  okulyk-admin migrate OLD.mdb NEW.mdb\n"
         "      Copies a Microsoft Access database into a new SQLite file (never over an\n"
         "      existing one).\n"
-        "  okulyk-admin server-init --server SERVICE --write-config DIR [--host NAME]\n"
-        "                           [--teacher-role NAME] [--lab-role NAME]\n"
+        "  okulyk-admin server-init --server SERVICE --write-config DIR [--database NAME]\n"
+        "                           [--host NAME] [--teacher-role NAME] [--lab-role NAME]\n"
         "      Sets a course up for a computer lab in an empty PostgreSQL database, reached as\n"
         "      its owner: the tables, the functions and two roles (the teacher's and the lab\n"
         "      computers'). Writes DIR/teacher and DIR/lab, each with a pg_service.conf and a\n"
-        "      pgpass file. A database that holds a course is left as it is.\n"
+        "      pgpass file. A database that holds a course is left as it is. --database NAME:\n"
+        "      on the server itself, without a service file, reach the database of that name\n"
+        "      locally (made when missing).\n"
         "  okulyk-admin copy-course SOURCE TARGET\n"
         "      Copies a whole course; each side is a db.mdb file or server:SERVICE. The rows\n"
         "      keep their order. Writes only a new file or an empty server course.\n"

@@ -6,7 +6,6 @@
 #include "Statements.h"
 #include "Transaction.h"
 
-
 namespace {
 
 const QString kBank = QStringLiteral("БДТест");

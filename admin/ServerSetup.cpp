@@ -189,4 +189,89 @@ void writeConfig(const QString& dir, const QString& service, const RoleNames& ro
                     QStringLiteral("Lab computers: sign-in and scoring are checked by the server"));
 }
 
+namespace {
+
+// A libpq connection for the few statements that run outside any database of the course.
+class Maintenance {
+public:
+    explicit Maintenance(const QString& connInfo)
+        : m_conn(PQconnectdb(connInfo.toUtf8().constData()))
+    {
+        if (PQstatus(m_conn) != CONNECTION_OK)
+            throw AppError(QStringLiteral("Cannot reach the server: %1")
+                               .arg(QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()));
+    }
+    ~Maintenance() { PQfinish(m_conn); }
+    Maintenance(const Maintenance&) = delete;
+    Maintenance& operator=(const Maintenance&) = delete;
+
+    // Runs a statement with text parameters; returns the number of rows, or throws.
+    int run(const QString& sql, const QStringList& parameters = {}) const
+    {
+        QList<QByteArray> bytes;
+        std::vector<const char*> values;
+        for (const QString& parameter : parameters)
+            bytes << parameter.toUtf8();
+        for (const QByteArray& value : std::as_const(bytes))
+            values.push_back(value.constData());
+        PGresult* result = PQexecParams(m_conn, sql.toUtf8().constData(), int(values.size()),
+                                        nullptr, values.data(), nullptr, nullptr, 0);
+        const auto status = PQresultStatus(result);
+        const int rows = PQntuples(result);
+        const QString error =
+            QString::fromUtf8(PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY));
+        PQclear(result);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+            throw AppError(QStringLiteral("The server refused: %1").arg(error));
+        return rows;
+    }
+
+private:
+    PGconn* m_conn;
+};
+
+} // namespace
+
+LocalDatabase::LocalDatabase(const QString& service, const QString& database)
+{
+    if (!m_dir.isValid())
+        throw AppError(QStringLiteral("Cannot make a temporary folder"));
+    const QString file = m_dir.filePath(QStringLiteral("pg_service.conf"));
+    writeFile(file, QStringLiteral("[%1]\ndbname=%2\n").arg(service, database).toUtf8(),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    m_hadServiceFile = qEnvironmentVariableIsSet("PGSERVICEFILE");
+    m_previousServiceFile = qgetenv("PGSERVICEFILE");
+    qputenv("PGSERVICEFILE", QFile::encodeName(file));
+
+    try {
+        // The maintenance database every cluster has, to make the course's database in.
+        const Maintenance server(QStringLiteral("service=%1 dbname=postgres").arg(service));
+        if (server.run(QStringLiteral("select 1 from pg_database where datname = $1"), {database}) >
+            0)
+            return;
+        // UTF-8 whatever the cluster's default; the searched titles fold letters by their own
+        // collation, whatever the locale.
+        server.run(QStringLiteral("create database %1 encoding 'UTF8' locale 'C.UTF-8' "
+                                  "template template0")
+                       .arg(ServerDialect::quotedName(database)));
+        m_made = true;
+    } catch (...) {
+        restoreServiceFile();
+        throw;
+    }
+}
+
+LocalDatabase::~LocalDatabase()
+{
+    restoreServiceFile();
+}
+
+void LocalDatabase::restoreServiceFile()
+{
+    if (m_hadServiceFile)
+        qputenv("PGSERVICEFILE", m_previousServiceFile);
+    else
+        qunsetenv("PGSERVICEFILE");
+}
+
 } // namespace ServerSetup

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QTemporaryDir>
 #include <functional>
 
 // Setting up a course on a PostgreSQL server for a computer lab: the tables, the functions that
@@ -45,5 +47,28 @@ Credentials initialise(const RoleNames& roles, const QString& host,
 // file (mode 0600) for that role. Throws AppError.
 void writeConfig(const QString& dir, const QString& service, const RoleNames& roles,
                  const Credentials& credentials);
+
+// On the server itself, before any service file names the course: while it lives, the service
+// name reaches the database of that name as the user running the program (through the local
+// socket, unless PGHOST and the like say otherwise). The database is made, UTF-8, when the
+// server has none of that name. Throws AppError.
+class LocalDatabase {
+public:
+    LocalDatabase(const QString& service, const QString& database);
+    ~LocalDatabase();
+    LocalDatabase(const LocalDatabase&) = delete;
+    LocalDatabase& operator=(const LocalDatabase&) = delete;
+
+    // Whether this made the database.
+    bool made() const { return m_made; }
+
+private:
+    void restoreServiceFile();
+
+    QTemporaryDir m_dir;
+    QByteArray m_previousServiceFile;
+    bool m_hadServiceFile = false;
+    bool m_made = false;
+};
 
 } // namespace ServerSetup

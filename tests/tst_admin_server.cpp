@@ -75,6 +75,19 @@ QStringList rowIds(const TestCourse& course, const QString& table)
     return course.column(QStringLiteral("select rowid from %1 order by rowid").arg(table));
 }
 
+// Reaches the course with a service and password file as server-init wrote them for one side;
+// whether that side may administer.
+bool administersWith(const QString& dir, const QString& service)
+{
+    Connection::shared().setAddress(StoreAddress::server(service));
+    qputenv("PGSERVICEFILE", (dir + QStringLiteral("/pg_service.conf")).toUtf8());
+    qputenv("PGPASSFILE", (dir + QStringLiteral("/pgpass")).toUtf8());
+    Connection::shared().open();
+    const bool administers = Connection::shared().store().allowsAdministration();
+    Connection::shared().close();
+    return administers;
+}
+
 } // namespace
 
 class AdminServerTest : public QObject {
@@ -86,7 +99,9 @@ private slots:
 
     void commandsWorkOnAServerCourse();
     void serverInitSetsALabUpOnce();
+    void serverInitOnTheServerItself();
     void courseCopiesToAFileAndBackExactly();
+    void teacherBringsACourseIn();
     void copyRefusesACourseThatHoldsRows();
 };
 
@@ -161,13 +176,7 @@ void AdminServerTest::serverInitSetsALabUpOnce()
                  qPrintable(text));
 
         // The program reaches the course with the written files alone, with that role's rights.
-        Connection::shared().close();
-        qputenv("PGSERVICEFILE", (dir + QStringLiteral("/pg_service.conf")).toUtf8());
-        qputenv("PGPASSFILE", (dir + QStringLiteral("/pgpass")).toUtf8());
-        Connection::shared().open();
-        QCOMPARE(Connection::shared().store().allowsAdministration(),
-                 side == QLatin1String("teacher"));
-        Connection::shared().close();
+        QCOMPARE(administersWith(dir, kService), side == QLatin1String("teacher"));
     }
 
     // A second run finds the course and changes nothing, writes no settings.
@@ -181,6 +190,32 @@ void AdminServerTest::serverInitSetsALabUpOnce()
              qPrintable(refused.messages));
     QCOMPARE(course.contents(), before);
     QVERIFY(!QDir(course.dir() + QStringLiteral("/second")).exists());
+}
+
+// On the server, before any service file exists: the database is made and set up under the
+// service name the lab computers will use.
+void AdminServerTest::serverInitOnTheServerItself()
+{
+    TestCourse course;
+    // The cluster as the program's user on the server reaches it, from the environment.
+    for (const QString& field : course.superuserConnInfo().split(u' ')) {
+        const QString key = field.section(u'=', 0, 0);
+        const QString value = field.section(u'=', 1).remove(u'\'');
+        if (key != QLatin1String("dbname"))
+            qputenv(qPrintable(QStringLiteral("PG") + key.toUpper()), value.toUtf8());
+    }
+    const AdminRun run = runAdmin({"server-init", "--server", "school", "--database",
+                                   "Мектеп курсы", "--write-config", "here", "--teacher-role",
+                                   "local_teacher", "--lab-role", "local_lab"});
+    for (const char* name : {"PGHOST", "PGPORT", "PGUSER", "PGPASSWORD"})
+        qunsetenv(name);
+    QVERIFY2(run.status == Commands::Done, qPrintable(run.messages));
+    QVERIFY2(run.output.contains(QStringLiteral("the database Мектеп курсы is made")),
+             qPrintable(run.output));
+    QCOMPARE(qEnvironmentVariable("PGSERVICEFILE"), course.dir() + "/.pg_service.conf");
+
+    QVERIFY(!administersWith(course.dir() + QStringLiteral("/here/lab"), "school"));
+    QVERIFY(administersWith(course.dir() + QStringLiteral("/here/teacher"), "school"));
 }
 
 void AdminServerTest::courseCopiesToAFileAndBackExactly()
@@ -225,6 +260,33 @@ void AdminServerTest::courseCopiesToAFileAndBackExactly()
              QStringLiteral("new"));
     QVERIFY(copy.scalar(QStringLiteral("select max(rowid) from Тесты")).toLongLong() >
             rowIds(original, QStringLiteral("Тесты")).constLast().toLongLong());
+}
+
+// The teacher brings the school's db.mdb in from the teacher's computer; only a column of the
+// results' own needs the database's owner, and without it nothing is stored.
+void AdminServerTest::teacherBringsACourseIn()
+{
+    TestCourse demo;
+    demo.seedDemo();
+    const QString file = demo.dir() + QStringLiteral("/demo.mdb");
+    QCOMPARE(runAdmin({"copy-course", kServer, file}).status, int(Commands::Done));
+    TestCourse lab;
+    QCOMPARE(runAdmin({"copy-course", file, kServer}).status, int(Commands::Done));
+    QCOMPARE(lab.contents(), demo.contents());
+    lab.exec(QStringLiteral("insert into Пользователи(Логин) values('new')"));
+    QCOMPARE(lab.scalar(QStringLiteral("select Логин from Пользователи order by rowid desc "
+                                       "limit 1")),
+             QStringLiteral("new"));
+
+    TestCourse withGrades;
+    fillCourse(withGrades);
+    const QString grades = withGrades.dir() + QStringLiteral("/grades.mdb");
+    QCOMPARE(runAdmin({"copy-course", kServer, grades}).status, int(Commands::Done));
+    TestCourse target;
+    const AdminRun refused = runAdmin({"copy-course", grades, kServer});
+    QCOMPARE(refused.status, int(Commands::Failed));
+    QCOMPARE(target.scalar(QStringLiteral("select count(*) from Пользователи")),
+             QStringLiteral("0"));
 }
 
 void AdminServerTest::copyRefusesACourseThatHoldsRows()

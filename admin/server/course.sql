@@ -179,6 +179,10 @@ revoke all on function okulyk_current_login(), okulyk_sign_in(text, text),
 grant select, insert, update, delete on БДТест, Пользователи, Тесты, Лекции, Лабы, Видео
     to {teacher};
 grant select, insert on okulyk_attempts to {teacher};
+-- The row numbering too: a course copied in from a file keeps its row ids, and the numbering
+-- then moves on past them.
+grant usage, update on sequence "БДТест_rowid_seq", "Пользователи_rowid_seq", "Тесты_rowid_seq",
+    "Лекции_rowid_seq", "Лабы_rowid_seq", "Видео_rowid_seq" to {teacher};
 grant select (Вопрос, Ответ1, Ответ2, Ответ3, Ответ4, Ответ5, rowid) on БДТест to {lab};
 grant select (Логин, Группа, rowid) on Пользователи to {lab};
 grant select on Тесты, Лекции, Лабы, Видео to {lab};

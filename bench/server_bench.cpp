@@ -1,0 +1,482 @@
+// The lab server's rows of the benchmark table, B9 to B12, on a loopback PostgreSQL server that
+// scripts/bench starts for the run (its address comes in PGHOST, PGPORT, PGUSER, PGPASSWORD):
+//   B9   preparing an attempt from a 100,000-question bank as a lab computer;
+//   B10  sign-in from 30 processes at once, 100 each;
+//   B11  submitting attempts from 30 processes at once, 100 each, counted afterwards;
+//   B12  the same submits on one db.mdb shared by 30 processes.
+// Each beside raw libpq doing the same statements in the same run. Prints "ROW|..." lines.
+//   server_bench                              every row
+//   server_bench --child KIND INDEX START     one of the 30 processes (started by the above)
+
+#include "AppError.h"
+#include "Attempts.h"
+#include "BenchSupport.h"
+#include "Connection.h"
+#include "QuestionBank.h"
+#include "ServerSetup.h"
+#include "Statements.h"
+#include "Store.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUuid>
+#include <cstdio>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int kProcesses = 30;
+constexpr int kEach = 100;
+constexpr int kQuestions = 100000;
+constexpr int kDrawn = 30;
+const char* const kDatabase = "okulyk_bench";
+const QString kLabService = QStringLiteral("bench_lab");
+
+// Stops the whole run: a benchmark on a half-made course would print wrong figures.
+[[noreturn]] void fail(const QString& what)
+{
+    std::fprintf(stderr, "server_bench: %s\n", qUtf8Printable(what));
+    std::exit(1);
+}
+
+class Raw {
+public:
+    explicit Raw(const QString& connInfo) : m_conn(PQconnectdb(connInfo.toUtf8().constData()))
+    {
+        if (PQstatus(m_conn) != CONNECTION_OK)
+            fail(QString::fromUtf8(PQerrorMessage(m_conn)));
+    }
+    ~Raw() { PQfinish(m_conn); }
+    Raw(const Raw&) = delete;
+    Raw& operator=(const Raw&) = delete;
+
+    void exec(const QString& sql) const
+    {
+        PGresult* result = PQexec(m_conn, sql.toUtf8().constData());
+        const auto status = PQresultStatus(result);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+            fail(QString::fromUtf8(PQresultErrorMessage(result)));
+        PQclear(result);
+    }
+    // Runs a prepared-style statement with text parameters; returns the first value.
+    QString value(const char* sql, const std::vector<QByteArray>& parameters) const
+    {
+        std::vector<const char*> values;
+        for (const QByteArray& parameter : parameters)
+            values.push_back(parameter.constData());
+        PGresult* result = PQexecParams(m_conn, sql, int(values.size()), nullptr, values.data(),
+                                        nullptr, nullptr, 0);
+        if (PQresultStatus(result) != PGRES_TUPLES_OK)
+            fail(QString::fromUtf8(PQresultErrorMessage(result)));
+        QString first;
+        if (PQntuples(result) > 0)
+            first = QString::fromUtf8(PQgetvalue(result, 0, 0));
+        // Every value is read, as a program reading the rows would.
+        for (int row = 0; row < PQntuples(result); ++row) {
+            for (int column = 0; column < PQnfields(result); ++column)
+                (void)PQgetvalue(result, row, column);
+        }
+        PQclear(result);
+        return first;
+    }
+
+private:
+    PGconn* m_conn;
+};
+
+QString folder()
+{
+    return qEnvironmentVariable("OKULYK_BENCH_SERVER_DIR");
+}
+
+QString superuser(const QString& database)
+{
+    return QStringLiteral("host=%1 port=%2 user=%3 password=%4 dbname=%5")
+        .arg(qEnvironmentVariable("PGHOST"), qEnvironmentVariable("PGPORT"),
+             qEnvironmentVariable("PGUSER"), qEnvironmentVariable("PGPASSWORD"), database);
+}
+
+QString arrayOf(const QList<qint64>& numbers)
+{
+    QStringList parts;
+    for (const qint64 number : numbers)
+        parts << QString::number(number);
+    return QLatin1Char('{') + parts.join(QLatin1Char(',')) + QLatin1Char('}');
+}
+
+QList<qint64> drawnPositions(int count)
+{
+    QList<qint64> positions;
+    while (positions.size() < kDrawn) {
+        const qint64 position = QRandomGenerator::global()->bounded(count);
+        if (!positions.contains(position))
+            positions << position;
+    }
+    return positions;
+}
+
+// One attempt: 30 drawn rows of the bank (row ids are 1..100000) and an answer to each.
+AttemptToStore randomAttempt(const QString& login)
+{
+    AttemptToStore attempt;
+    attempt.attemptId = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    attempt.login = login;
+    for (const qint64 position : drawnPositions(kQuestions)) {
+        attempt.rowIds << position + 1;
+        attempt.answers << QRandomGenerator::global()->bounded(1, 6);
+    }
+    return attempt;
+}
+
+QString login(int number)
+{
+    return QStringLiteral("оқушы%1").arg(number);
+}
+
+QString password(int number)
+{
+    return QStringLiteral("құпия%1").arg(number);
+}
+
+// The course on the server as server-init makes it, as its roles see it, with a bank of
+// 100,000 questions and 3,000 users; and the lab computer's service and password files.
+void makeServerCourse()
+{
+    {
+        Raw admin(superuser(QStringLiteral("postgres")));
+        admin.exec(QStringLiteral("drop database if exists %1 with (force)").arg(kDatabase));
+        admin.exec(QStringLiteral("drop role if exists bench_teacher"));
+        admin.exec(QStringLiteral("drop role if exists bench_lab"));
+        admin.exec(
+            QStringLiteral("create database %1 encoding 'UTF8' template template0").arg(kDatabase));
+        admin.exec(QStringLiteral("create role bench_teacher login password 'teacher'"));
+        admin.exec(QStringLiteral("create role bench_lab login password 'lab'"));
+    }
+    Raw course(superuser(QString::fromLatin1(kDatabase)));
+    course.exec(
+        ServerSetup::courseScript({QStringLiteral("bench_teacher"), QStringLiteral("bench_lab")}));
+    course.exec(
+        QStringLiteral(
+            "insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр) "
+            "select 'Сұрақ ' || g || ': позициялық санау жүйесінде цифрдың мәні неге байланысты?', "
+            "'Цифрдың орнына ' || g, 'Санның таңбасына', 'Жүйенің негізіне ғана', "
+            "'Цифрлар санына', 'Ешнәрсеге байланысты емес', ((g % 5) + 1)::text "
+            "from generate_series(1, %1) g")
+            .arg(kQuestions));
+    course.exec(QStringLiteral("insert into Пользователи(Логин,Пароль,Группа) "
+                               "select 'оқушы' || g, 'құпия' || g, 'ІТ-' || (g % 10) "
+                               "from generate_series(1, %1) g")
+                    .arg(kProcesses * kEach));
+    course.exec(QStringLiteral("vacuum analyze"));
+
+    QFile services(folder() + QStringLiteral("/pg_service.conf"));
+    services.open(QIODevice::WriteOnly);
+    services.write(QStringLiteral("[%1]\nhost=%2\nport=%3\ndbname=%4\nuser=bench_lab\n")
+                       .arg(kLabService, qEnvironmentVariable("PGHOST"),
+                            qEnvironmentVariable("PGPORT"), QString::fromLatin1(kDatabase))
+                       .toUtf8());
+    services.close();
+    QFile passwords(folder() + QStringLiteral("/pgpass"));
+    passwords.open(QIODevice::WriteOnly);
+    passwords.write("*:*:*:bench_lab:lab\n");
+    passwords.close();
+    passwords.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+// The course is reached the way a lab computer reaches it: by its service, as the lab role.
+void useLabService()
+{
+    qputenv("PGSERVICEFILE", (folder() + QStringLiteral("/pg_service.conf")).toUtf8());
+    qputenv("PGPASSFILE", (folder() + QStringLiteral("/pgpass")).toUtf8());
+    for (const char* name : {"PGHOST", "PGPORT", "PGUSER", "PGPASSWORD", "PGDATABASE"})
+        qunsetenv(name);
+}
+
+void openLabCourse()
+{
+    useLabService();
+    Connection::shared().setAddress(StoreAddress::server(kLabService));
+    Connection::shared().open();
+}
+
+// B9: the program's preparation (count the bank, read the 30 drawn rows without their right
+// answers) beside the same two statements through libpq.
+void benchPreparation()
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--child"), QStringLiteral("prepare"), QStringLiteral("0"),
+                 QStringLiteral("0")});
+    child.waitForFinished(-1);
+    const QStringList figures =
+        QString::fromLatin1(child.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
+    if (child.exitCode() != 0 || figures.size() != 2)
+        fail(QStringLiteral("B9 failed: ") + QString::fromUtf8(child.readAllStandardError()));
+    const double measured = figures[0].toDouble();
+    const double baseline = figures[1].toDouble();
+    Bench::row(QStringLiteral("B9"),
+               QStringLiteral("preparing an attempt on the lab server, 100k questions"),
+               Bench::ms(measured), Bench::ms(baseline) + QStringLiteral(" libpq"),
+               measured / baseline, QStringLiteral("≤ 2×"), measured <= 2 * baseline);
+}
+
+int prepareChild()
+{
+    openLabCourse();
+    const QString raw = QStringLiteral("service=%1").arg(kLabService);
+    Raw client(raw);
+    QuestionBank bank;
+    int rows = 0;
+    const auto [measured, baseline] = Bench::alternate(
+        31,
+        [&] {
+            const QuestionBank::Lists lists = bank.load([](int count) {
+                QList<int> positions;
+                for (const qint64 position : drawnPositions(count))
+                    positions << int(position);
+                return positions;
+            });
+            rows = lists[0].count();
+        },
+        [&] {
+            const int count =
+                client.value(qPrintable(Statements::Server::countQuestions.join(u'\n')), {})
+                    .toInt();
+            client.value(qPrintable(Statements::Server::questionsAtWithoutRight.join(u'\n').replace(
+                             QStringLiteral(":a"), QStringLiteral("$1"))),
+                         {arrayOf(drawnPositions(count)).toUtf8()});
+        });
+    if (rows != kQuestions)
+        fail(QStringLiteral("the bank holds %1 rows, not %2").arg(rows).arg(kQuestions));
+    std::printf("%f %f\n", measured, baseline);
+    return 0;
+}
+
+// Waits for the moment every process starts at.
+void waitUntil(qint64 start)
+{
+    const qint64 wait = start - QDateTime::currentMSecsSinceEpoch();
+    if (wait > 0)
+        QThread::msleep(static_cast<unsigned long>(wait));
+}
+
+// One of the 30 processes: 100 sign-ins or submits, each timed; prints the milliseconds of each,
+// then "done N" for the N that the store reported done.
+int concurrentChild(const QString& kind, int index, qint64 start)
+{
+    const bool raw = kind.startsWith(QLatin1String("raw-"));
+    const bool file = kind == QLatin1String("file-submit");
+    const QString own = login(index + 1);
+    std::unique_ptr<Raw> client;
+    try {
+        if (file) {
+            Connection::shared().open(folder() + QStringLiteral("/db.mdb"));
+        } else if (raw) {
+            useLabService();
+            client = std::make_unique<Raw>(QStringLiteral("service=%1").arg(kLabService));
+            if (kind == QLatin1String("raw-submit"))
+                client->value("select verdict from okulyk_sign_in($1, $2)",
+                              {own.toUtf8(), password(index + 1).toUtf8()});
+        } else {
+            openLabCourse();
+            if (kind == QLatin1String("submit") &&
+                Connection::shared().store().signIn(own, password(index + 1)) !=
+                    SignInVerdict::Accepted)
+                fail(QStringLiteral("%1 could not sign in").arg(own));
+        }
+    } catch (const AppError& error) {
+        fail(error.message());
+    }
+
+    waitUntil(start);
+    int done = 0;
+    QList<double> latencies;
+    for (int i = 0; i < kEach; ++i) {
+        const int user = index * kEach + i + 1;
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            if (kind == QLatin1String("signin")) {
+                done += Connection::shared().store().signIn(login(user), password(user)) ==
+                        SignInVerdict::Accepted;
+            } else if (kind == QLatin1String("raw-signin")) {
+                done += client->value("select verdict, token from okulyk_sign_in($1, $2)",
+                                      {login(user).toUtf8(), password(user).toUtf8()}) ==
+                        QLatin1String("accepted");
+            } else if (kind == QLatin1String("raw-submit")) {
+                const AttemptToStore attempt = randomAttempt(own);
+                QList<qint64> answers;
+                for (const int answer : attempt.answers)
+                    answers << answer;
+                client->value("select okulyk_submit($1, cast($2 as bigint[]), "
+                              "cast($3 as integer[]))",
+                              {attempt.attemptId.toUtf8(), arrayOf(attempt.rowIds).toUtf8(),
+                               arrayOf(answers).toUtf8()});
+                ++done;
+            } else {
+                const AttemptToStore attempt = randomAttempt(own);
+                storeAttempt(
+                    attempt, [&attempt] { return int(attempt.answers.count(2)); }, [](int) {});
+                ++done;
+            }
+        } catch (const AppError& error) {
+            std::fprintf(stderr, "%s\n", qUtf8Printable(error.message()));
+        }
+        latencies << timer.nsecsElapsed() / 1e6;
+    }
+    for (const double latency : std::as_const(latencies))
+        std::printf("%f\n", latency);
+    std::printf("done %d\n", done);
+    return 0;
+}
+
+struct Concurrent {
+    QList<double> latencies;
+    int done = 0;
+    double p50() const { return percentile(50); }
+    double p95() const { return percentile(95); }
+    double percentile(int p) const
+    {
+        QList<double> sorted = latencies;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted.isEmpty()
+                   ? 0
+                   : sorted[std::min<qsizetype>(sorted.size() - 1, sorted.size() * p / 100)];
+    }
+    QString figure() const
+    {
+        return QStringLiteral("%1 (p95 %2)").arg(Bench::ms(p50()), Bench::ms(p95()));
+    }
+};
+
+// Starts the 30 processes, which connect and then begin together.
+Concurrent runConcurrent(const QString& kind)
+{
+    const qint64 start = QDateTime::currentMSecsSinceEpoch() + 4000;
+    QList<QProcess*> children;
+    for (int index = 0; index < kProcesses; ++index) {
+        auto* child = new QProcess;
+        child->start(
+            QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--child"), kind, QString::number(index), QString::number(start)});
+        children << child;
+    }
+    Concurrent result;
+    for (QProcess* child : std::as_const(children)) {
+        child->waitForFinished(-1);
+        const QStringList lines =
+            QString::fromUtf8(child->readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        const QByteArray errors = child->readAllStandardError();
+        if (!errors.isEmpty())
+            std::fprintf(stderr, "%s: %s", qPrintable(kind), errors.constData());
+        for (const QString& line : lines) {
+            if (line.startsWith(QLatin1String("done ")))
+                result.done += line.mid(5).toInt();
+            else
+                result.latencies << line.toDouble();
+        }
+        delete child;
+    }
+    return result;
+}
+
+qint64 serverCount(const char* table)
+{
+    Raw admin(superuser(QString::fromLatin1(kDatabase)));
+    return admin.value(qPrintable(QStringLiteral("select count(*) from %1").arg(table)), {})
+        .toLongLong();
+}
+
+qint64 fileCount()
+{
+    sqlite3* db = nullptr;
+    sqlite3_open((folder() + QStringLiteral("/db.mdb")).toUtf8().constData(), &db);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, "select count(*) from Тесты", -1, &statement, nullptr);
+    sqlite3_step(statement);
+    const qint64 count = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return count;
+}
+
+// "3000 stored, 0 lost, 0 doubled": stored rows against the submits the program reported done.
+QString tally(qint64 stored, int done, bool& clean)
+{
+    const qint64 lost = std::max<qint64>(0, done - stored);
+    const qint64 doubled = std::max<qint64>(0, stored - done);
+    clean = lost == 0 && doubled == 0 && done == kProcesses * kEach;
+    return QStringLiteral("%1 of %2 stored, %3 lost, %4 doubled")
+        .arg(stored)
+        .arg(kProcesses * kEach)
+        .arg(lost)
+        .arg(doubled);
+}
+
+void benchConcurrent()
+{
+    const int total = kProcesses * kEach;
+    const Concurrent rawSignIn = runConcurrent(QStringLiteral("raw-signin"));
+    const Concurrent signIn = runConcurrent(QStringLiteral("signin"));
+    Bench::row(QStringLiteral("B10"),
+               QStringLiteral("sign-in on the lab server, 30 processes × 100 at once, p50 "
+                              "(%1 of %2 accepted)")
+                   .arg(signIn.done)
+                   .arg(total),
+               signIn.figure(), rawSignIn.figure() + QStringLiteral(" libpq"),
+               signIn.p50() / rawSignIn.p50(), QStringLiteral("all accepted"),
+               signIn.done == total && rawSignIn.done == total);
+
+    const Concurrent rawSubmit = runConcurrent(QStringLiteral("raw-submit"));
+    Raw(superuser(QString::fromLatin1(kDatabase)))
+        .exec(QStringLiteral("truncate Тесты, okulyk_attempts"));
+    const Concurrent submit = runConcurrent(QStringLiteral("submit"));
+    bool clean = false;
+    const QString counted = tally(serverCount("Тесты"), submit.done, clean);
+    Bench::row(QStringLiteral("B11"),
+               QStringLiteral("submit on the lab server, 30 processes × 100 at once, p50 (%1)")
+                   .arg(counted),
+               submit.figure(), rawSubmit.figure() + QStringLiteral(" libpq"),
+               submit.p50() / rawSubmit.p50(), QStringLiteral("0 lost, 0 doubled"), clean);
+
+    const Concurrent file = runConcurrent(QStringLiteral("file-submit"));
+    bool fileClean = false;
+    const QString fileCounted = tally(fileCount(), file.done, fileClean);
+    Bench::row(
+        QStringLiteral("B12"),
+        QStringLiteral("the same submits on one db.mdb, 30 processes, p50 (%1)").arg(fileCounted),
+        file.figure(), submit.figure() + QStringLiteral(" server"), file.p50() / submit.p50(),
+        QStringLiteral("—"), fileClean);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.size() == 4 && arguments[0] == QLatin1String("--child")) {
+        if (arguments[1] == QLatin1String("prepare"))
+            return prepareChild();
+        return concurrentChild(arguments[1], arguments[2].toInt(), arguments[3].toLongLong());
+    }
+    if (qEnvironmentVariableIsEmpty("PGPORT"))
+        fail(QStringLiteral("no server announced (PGPORT): run it through scripts/bench"));
+    QTemporaryDir dir;
+    qputenv("OKULYK_BENCH_SERVER_DIR", dir.path().toUtf8());
+    makeServerCourse();
+    // The file of the comparison: the same bank, a copy of the benchmark course of 100k.
+    if (!QFile::copy(Bench::course({kQuestions, 3, 0, 0}), dir.path() + QStringLiteral("/db.mdb")))
+        fail(QStringLiteral("cannot copy the benchmark course"));
+    benchPreparation();
+    benchConcurrent();
+    return 0;
+}
