@@ -9,6 +9,7 @@
 #include "MainWindow.h"
 #include "Process.h"
 #include "Roles.h"
+#include "SignInCheck.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -20,6 +21,8 @@ TForm3::TForm3(TForm1* mainWindow, QWidget* parent)
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("Form3"));
+    ui->UserName->setMaxLength(SignInCheck::kLongestTyped);
+    ui->Password->setMaxLength(SignInCheck::kLongestTyped);
 
     setFont(Fonts::msSansSerif(11));
     const QFont bold = Fonts::msSansSerif(11, true);

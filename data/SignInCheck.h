@@ -14,6 +14,9 @@
 class SignInCheck {
 public:
     static inline const QString kUsersTable = QStringLiteral("Пользователи");
+    // The most characters the sign-in window's fields take: a longer login or password could
+    // never be typed there.
+    static constexpr int kLongestTyped = 31;
 
     // The two data sets, opened as the sign-in window is built. openLogins() first refuses a
     // users table whose rows have no stored order: its logins could pair with other rows'

@@ -133,6 +133,7 @@ private slots:
     void changeAdministratorPassword();
     void failedReinsertKeepsTheOldRow();
     void newPasswordCountsFromNextStart();
+    void administratorCannotLockHimselfOut();
     void storeFailureKeepsTheFields();
     void demoAdministratorAddsStudentWhoSignsInAfterRestart();
 };
@@ -336,14 +337,20 @@ void UsersTest::addUser_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("group");
     QTest::addColumn<bool>("added");
+    QTest::addColumn<bool>("tooLong");
     auto row = [](const char* name, const QString& login, const QString& password,
-                  const QString& group,
-                  bool added) { QTest::newRow(name) << login << password << group << added; };
+                  const QString& group, bool added, bool tooLong = false) {
+        QTest::newRow(name) << login << password << group << added << tooLong;
+    };
     row("student", "bolat", "pw", QStringLiteral("ИС-21"), true);
     row("empty group is stored empty, not null", "bolat", "pw", "", true);
     row("quotes and wildcards", "O\"Reilly's", "pa'ss\"%_", "a'b", true);
     row("line break and blanks", " a\nb ", "p\nq", "\n", true);
-    row("long texts", QString(2000, QChar(u'ж')), QString(500, 'p'), "g", true);
+    row("longest texts the sign-in window takes", QString(31, QChar(u'ж')), QString(31, 'p'),
+        QString(2000, QChar(u'г')), true);
+    // Too long to type at sign-in: refused, or the user could never sign in.
+    row("login too long to sign in", QString(32, QChar(u'ж')), "pw", "g", false, true);
+    row("password too long to sign in", "bolat", QString(2000, 'p'), "g", false, true);
     row("Russian", QStringLiteral("Иван"), QStringLiteral("пароль"), QStringLiteral("ПИ-1"), true);
     row("duplicate login: a second row", "aigerim", "other", "", true);
     row("administrator's login: a second row", "Chief", "x", "", true);
@@ -357,13 +364,16 @@ void UsersTest::addUser()
     QFETCH(QString, password);
     QFETCH(QString, group);
     QFETCH(bool, added);
+    QFETCH(bool, tooLong);
     Program program;
     const QStringList before = program.rows();
     program.field("loginField")->setText(login);
     program.field("passwordField")->setText(password);
     program.field("groupField")->setText(group);
     program.click("sBitBtn1");
-    QVERIFY(program.dialogs.shown().isEmpty());
+    QCOMPARE(program.dialogs.texts(Dialogs::Kind::Message),
+             tooLong ? QStringList{TForm5::kTooLongToSignIn.arg(31)} : QStringList());
+    QVERIFY(program.dialogs.texts(Dialogs::Kind::Error).isEmpty());
     QCOMPARE(program.rows(),
              added ? before + QStringList{login + '|' + password + '|' + group} : before);
     QCOMPARE(program.gridLogins().size(), program.rows().size());
@@ -453,6 +463,8 @@ void UsersTest::changeAdministratorPassword_data()
     row("another user's password", kUsers, "", "12345", "new", false, 0);
     row("empty old password", kUsers, "", "", "new", false, 0);
     row("empty new password", kUsers, "", "root", "", false, 0);
+    row("longest new password the sign-in window takes", kUsers, "", "root",
+        QString(31, QChar(u'ә')), true, 0);
     // On a login column that ignores letter case, "chief" rows must not go with the change.
     const QString chief =
         QStringLiteral("insert into Пользователи(Логин,Пароль,Группа) values('chief','%1','');");
@@ -530,6 +542,27 @@ void UsersTest::newPasswordCountsFromNextStart()
     QCOMPARE(program.dialogs.texts(), QStringList{TForm3::kWrongPassword});
     QVERIFY(signIn(restarted, QStringLiteral("Chief"), QStringLiteral("жаңа")));
     QVERIFY(restarted.form1()->usersButton()->isVisible());
+}
+
+// A new password longer than the sign-in window takes is refused, with the reason; the old one
+// still signs in after a restart.
+void UsersTest::administratorCannotLockHimselfOut()
+{
+    Program program;
+    const QStringList before = program.rows();
+    const QString tooLong = QStringLiteral("ұзын-әрі-есте-қалатын-құпия-сөз-2026-ж");
+    QCOMPARE(tooLong.size(), 38);
+    program.field("oldPasswordField")->setText(QStringLiteral("root"));
+    program.field("newPasswordField")->setText(tooLong);
+    program.click("sBitBtn3");
+    QCOMPARE(program.dialogs.texts(), QStringList{TForm5::kTooLongToSignIn.arg(31)});
+    QCOMPARE(program.rows(), before);
+    QCOMPARE(program.field("newPasswordField")->text(), tooLong);
+
+    WindowRegistry restarted;
+    restarted.createAll();
+    restarted.form1()->show();
+    QVERIFY(signIn(restarted, QStringLiteral("Chief"), QStringLiteral("root")));
 }
 
 // The store refuses the statements: the error box shows its text and the fields keep theirs.

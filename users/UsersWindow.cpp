@@ -6,6 +6,7 @@
 #include "Fonts.h"
 #include "Guard.h"
 #include "Roles.h"
+#include "SignInCheck.h"
 #include "UsersModel.h"
 
 #include <QButtonGroup>
@@ -190,6 +191,8 @@ void TForm5::sBitBtn1Click()
     const QString password = ui->passwordField->text();
     if (login.isEmpty() || password.isEmpty())
         return;
+    if (refusedAsUntypable({login, password}))
+        return;
     m_accounts.add(login, password, ui->groupField->text());
     refresh();
     ui->loginField->clear();
@@ -225,10 +228,22 @@ void TForm5::sBitBtn3Click()
     const QString newPassword = ui->newPasswordField->text();
     if (oldPassword.isEmpty() || newPassword.isEmpty())
         return;
+    if (refusedAsUntypable({newPassword}))
+        return;
     const bool changed = m_accounts.changeAdministratorPassword(oldPassword, newPassword);
     refresh();
     if (!changed)
         return;
     ui->oldPasswordField->clear();
     ui->newPasswordField->clear();
+}
+
+bool TForm5::refusedAsUntypable(const QStringList& texts)
+{
+    const bool tooLong = std::any_of(texts.cbegin(), texts.cend(), [](const QString& text) {
+        return text.size() > SignInCheck::kLongestTyped;
+    });
+    if (tooLong)
+        Dialogs::message(kTooLongToSignIn.arg(SignInCheck::kLongestTyped));
+    return tooLong;
 }

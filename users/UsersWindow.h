@@ -24,6 +24,11 @@ class TForm5 : public FormWindow {
 public:
     static inline const QString kCannotDeleteAdministrator =
         QStringLiteral("Нельзя удалить Администратора");
+    // A login or password longer than the sign-in window takes could never be typed there: the
+    // user, or the administrator, would be locked out for good.
+    static inline const QString kTooLongToSignIn =
+        QStringLiteral("Логин мен пароль %1 таңбадан аспауы керек: ұзынырағын кіру терезесінде "
+                       "теру мүмкін емес. Ештеңе өзгертілген жоқ");
 
     explicit TForm5(QWidget* parent = nullptr);
     ~TForm5() override;
@@ -52,6 +57,8 @@ private:
     // Reads the grid again under its filter and makes the first row current.
     void refresh();
     void showFirstRow();
+    // Tells the user and returns true when a text is too long to be typed at sign-in.
+    bool refusedAsUntypable(const QStringList& texts);
 
     std::unique_ptr<Ui::TForm5> ui;
     UsersModel* m_model = nullptr;
