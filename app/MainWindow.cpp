@@ -10,6 +10,7 @@
 #include "PictureButton.h"
 #include "Process.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 
@@ -168,6 +169,14 @@ void TForm1::onShowing()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    // Every window with unwritten work may keep the program running.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* window = qobject_cast<FormWindow*>(widget);
+        if (window && !window->readyToEnd()) {
+            event->ignore();
+            return;
+        }
+    }
     event->accept();
     Process::terminate(0);
 }

@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <limits>
 
 namespace {
@@ -101,6 +102,25 @@ bool confirm(const QString& title, const QString& text)
     return box.exec() == QMessageBox::Ok;
 }
 
+Unwritten askAboutUnwritten(const QString& text)
+{
+    if (g_script) {
+        g_script->record(Kind::Unwritten, ErrorReport::applicationTitle(), text);
+        return g_script->nextUnwritten();
+    }
+    QMessageBox box(QMessageBox::Warning, ErrorReport::applicationTitle(), boxText(text),
+                    QMessageBox::NoButton, dialogParent());
+    QAbstractButton* write = box.addButton(QStringLiteral("Жазу"), QMessageBox::AcceptRole);
+    QAbstractButton* drop = box.addButton(QStringLiteral("Жазбау"), QMessageBox::DestructiveRole);
+    QPushButton* stay = box.addButton(QStringLiteral("Қалу"), QMessageBox::RejectRole);
+    box.setDefaultButton(stay);
+    box.setEscapeButton(stay);
+    box.exec();
+    if (box.clickedButton() == write)
+        return Unwritten::Write;
+    return box.clickedButton() == drop ? Unwritten::Drop : Unwritten::Stay;
+}
+
 QString input(const QString& caption, const QString& prompt, const QString& defaultText)
 {
     if (g_script) {
@@ -179,6 +199,11 @@ void DialogScript::record(Dialogs::Kind kind, const QString& title, const QStrin
 bool DialogScript::nextConfirm()
 {
     return m_confirms.isEmpty() ? true : m_confirms.dequeue();
+}
+
+Dialogs::Unwritten DialogScript::nextUnwritten()
+{
+    return m_unwritten.isEmpty() ? Dialogs::Unwritten::Stay : m_unwritten.dequeue();
 }
 
 std::optional<QString> DialogScript::nextInput()

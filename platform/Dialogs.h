@@ -18,6 +18,10 @@ void warning(const QString& text);
 void fatal(const QString& title, const QString& text);
 // A question with OK and Cancel; true for OK.
 bool confirm(const QString& title, const QString& text);
+// Unwritten work before the program ends: write it ("Жазу"), drop it ("Жазбау") or stay
+// ("Қалу", also Escape and the close box).
+enum class Unwritten { Write, Drop, Stay };
+Unwritten askAboutUnwritten(const QString& text);
 // A one-line input box; returns the default text on Cancel.
 QString input(const QString& caption, const QString& prompt, const QString& defaultText);
 
@@ -28,7 +32,7 @@ struct FileChoice {
 // The open-file chooser; filter as "Description|*.a;*.b", filterIndex counts from 1.
 FileChoice openFile(const QString& filter, int filterIndex);
 
-enum class Kind { Message, Error, Warning, Fatal, Confirm, Input, OpenFile };
+enum class Kind { Message, Error, Warning, Fatal, Confirm, Unwritten, Input, OpenFile };
 
 struct Shown {
     Kind kind;
@@ -39,7 +43,8 @@ struct Shown {
 } // namespace Dialogs
 
 // Test seam: while an instance exists, dialogs are not shown. Each one is recorded, and answers
-// come from the queues (confirm: OK, input: Cancel, file chooser: Cancel when a queue is empty).
+// come from the queues (confirm: OK, unwritten work: stay, input: Cancel, file chooser: Cancel
+// when a queue is empty).
 class DialogScript {
 public:
     DialogScript();
@@ -50,6 +55,7 @@ public:
     static DialogScript* active();
 
     void answerConfirm(bool ok) { m_confirms.enqueue(ok); }
+    void answerUnwritten(Dialogs::Unwritten answer) { m_unwritten.enqueue(answer); }
     // std::nullopt presses Cancel.
     void answerInput(std::optional<QString> text) { m_inputs.enqueue(std::move(text)); }
     void answerFile(Dialogs::FileChoice choice) { m_files.enqueue(std::move(choice)); }
@@ -66,12 +72,14 @@ public:
     // Used by Dialogs.
     void record(Dialogs::Kind kind, const QString& title, const QString& text);
     bool nextConfirm();
+    Dialogs::Unwritten nextUnwritten();
     std::optional<QString> nextInput();
     Dialogs::FileChoice nextFile();
 
 private:
     QList<Dialogs::Shown> m_shown;
     QQueue<bool> m_confirms;
+    QQueue<Dialogs::Unwritten> m_unwritten;
     QQueue<std::optional<QString>> m_inputs;
     QQueue<Dialogs::FileChoice> m_files;
     DialogScript* m_previous = nullptr;

@@ -19,6 +19,10 @@ public:
     // Places the window so that its frame is centred on the screen it is on.
     void centreOnScreen();
 
+    // Asked before the program ends: a window holding unwritten work asks the user what to do
+    // with it. False keeps the program running.
+    virtual bool readyToEnd() { return true; }
+
 signals:
     void shownFromHidden();
 

@@ -3,6 +3,7 @@
 
 #include "ui_QuestionEditorWindow.h"
 
+#include "Dialogs.h"
 #include "Fonts.h"
 #include "Guard.h"
 #include "LongWords.h"
@@ -110,6 +111,25 @@ void TForm4::allRecordsButtonClick()
 void TForm4::exitButtonClick()
 {
     hide();
+}
+
+bool TForm4::readyToEnd()
+{
+    if (!m_record->isEditing())
+        return true;
+    switch (Dialogs::askAboutUnwritten(kUnwrittenQuestion)) {
+    case Dialogs::Unwritten::Write:
+        // A write the store refuses is shown, and the program stays with the change.
+        if (guarded([this] { m_record->post(); }))
+            return true;
+        break;
+    case Dialogs::Unwritten::Drop:
+        return guarded([this] { m_record->cancel(); });
+    case Dialogs::Unwritten::Stay:
+        break;
+    }
+    showModeless();
+    return false;
 }
 
 RecordNavigator* TForm4::navigator() const

@@ -43,6 +43,13 @@ public:
     void allRecordsButtonClick(); // "Барлық жазба"
     void exitButtonClick();       // "Шығу"
 
+    static inline const QString kUnwrittenQuestion =
+        QStringLiteral("Сұрақтар банкіндегі өзгеріс әлі жазылмаған. Бағдарлама жабылмас бұрын "
+                       "оны жазу керек пе?");
+    // A change typed and not written is written, dropped or kept with the program running, as
+    // the user answers.
+    bool readyToEnd() override;
+
 protected:
     void onShowing() override;
 

@@ -3,6 +3,7 @@
 
 #include "Dialogs.h"
 #include "MainWindow.h"
+#include "Process.h"
 #include "QuestionEditorWindow.h"
 #include "RecordCursor.h"
 #include "RecordNavigator.h"
@@ -127,6 +128,8 @@ private slots:
     void bankWithoutABoundColumnIsReported();
     void keyboardReachesEveryControlByName();
     void administratorsEditReachesTheNextAttempt();
+    void unwrittenEditIsAskedAboutAtTheEnd_data();
+    void unwrittenEditIsAskedAboutAtTheEnd();
 };
 
 // One walk through a bank of three, checking the enabled buttons and the shown question after
@@ -614,6 +617,55 @@ void EditorTest::administratorsEditReachesTheNextAttempt()
     QCOMPARE(script.texts(), QStringList{QStringLiteral("Сіз 30 дұрыс жауап бердіңіз")});
     QCOMPARE(course.scalar(QStringLiteral("select Пользователь||'='||Верно from Тесты")),
              QStringLiteral("Chief=30"));
+}
+
+void EditorTest::unwrittenEditIsAskedAboutAtTheEnd_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("ended");
+    QTest::newRow("write it") << int(Dialogs::Unwritten::Write) << QStringLiteral("Жаңа") << true;
+    QTest::newRow("drop it") << int(Dialogs::Unwritten::Drop) << QStringLiteral("Q1") << true;
+    QTest::newRow("stay") << int(Dialogs::Unwritten::Stay) << QStringLiteral("Q1") << false;
+}
+
+// A change typed, then "Шығу", then the main window closed: the program asks, and does what the
+// answer says; staying keeps the change on screen and the program running.
+void EditorTest::unwrittenEditIsAskedAboutAtTheEnd()
+{
+    QFETCH(int, answer);
+    QFETCH(QString, stored);
+    QFETCH(bool, ended);
+    TestCourse course;
+    seedBank(course, {1});
+    DialogScript script;
+    QList<int> exits;
+    Process::setTerminateHook([&exits](int status) { exits << status; });
+    WindowRegistry windows;
+    windows.createAll();
+    TForm4& editor = *windows.form4();
+    editor.showModeless();
+    retype(editor, Field::Question, QStringLiteral("Жаңа"));
+    QTest::mouseClick(editor.exitButton(), Qt::LeftButton);
+
+    script.answerUnwritten(Dialogs::Unwritten(answer));
+    windows.form1()->close();
+    Process::setTerminateHook({});
+    QCOMPARE(script.texts(Dialogs::Kind::Unwritten), QStringList{TForm4::kUnwrittenQuestion});
+    QCOMPARE(exits, ended ? QList<int>{0} : QList<int>{});
+    QCOMPARE(course.column(QStringLiteral("select Вопрос from БДТест")), QStringList{stored});
+    QCOMPARE(editor.isVisible(), !ended);
+
+    // With nothing unwritten, the program ends without a question.
+    if (!ended) {
+        press(editor, Button::Cancel);
+        script.clear();
+        Process::setTerminateHook([&exits](int status) { exits << status; });
+        windows.form1()->close();
+        Process::setTerminateHook({});
+        QVERIFY(script.shown().isEmpty());
+        QCOMPARE(exits, QList<int>{0});
+    }
 }
 
 QTEST_MAIN(EditorTest)
