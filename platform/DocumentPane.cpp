@@ -120,6 +120,7 @@ void DocumentPane::navigate(const QString& location)
         showPdf(path, path);
         break;
     case Kind::Office: {
+        OfficeConverter::requireDocument(path);
         const QString cached = OfficeConverter::cachedPdf(path);
         if (!cached.isEmpty()) {
             showPdf(path, cached);

@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -45,9 +46,55 @@ QString cacheName(const QFileInfo& info)
            QStringLiteral(".pdf");
 }
 
+// How much of the file's beginning and end is looked at: enough for a ZIP archive's first entry
+// and its central directory, which name the document's parts.
+constexpr qint64 kLookedAt = 64 * 1024;
+
+// Word, PowerPoint and OpenDocument files of today are ZIP archives naming their parts' types;
+// the older ones are OLE2 compound files; RTF, HTML and plain text saved under these names are
+// text. Anything else is damage.
+bool looksLikeDocument(const QByteArray& head, const QByteArray& tail)
+{
+    if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
+        return true;
+    if (head.startsWith("PK\x03\x04")) {
+        for (const QByteArray& part : {head, tail}) {
+            if (part.contains("[Content_Types].xml") ||
+                part.contains("application/vnd.oasis.opendocument"))
+                return true;
+        }
+        return false;
+    }
+    if (head.isEmpty() || head.contains('\0'))
+        return false;
+    // Text: control characters other than tabs and line ends are rare in any text encoding.
+    qsizetype controls = 0;
+    for (const char byte : head) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (code < 0x20 && code != '\t' && code != '\n' && code != '\r' && code != '\f')
+            ++controls;
+    }
+    return controls * 100 <= head.size();
+}
+
 } // namespace
 
 OfficeConverter::OfficeConverter(QObject* parent) : QObject(parent) {}
+
+void OfficeConverter::requireDocument(const QString& path)
+{
+    QFile file(path);
+    QByteArray head;
+    QByteArray tail;
+    if (file.open(QIODevice::ReadOnly)) {
+        head = file.read(kLookedAt);
+        if (file.size() > kLookedAt && file.seek(file.size() - kLookedAt))
+            tail = file.read(kLookedAt);
+    }
+    if (!looksLikeDocument(head, tail))
+        throw AppError(
+            QStringLiteral("Құжатты ашу мүмкін емес, файл бүлінген болуы мүмкін: %1").arg(path));
+}
 
 OfficeConverter::~OfficeConverter()
 {

@@ -20,6 +20,9 @@ public:
     static bool handles(const QString& path);
     // The cached PDF of the document as it is now, or an empty text when there is none yet.
     static QString cachedPdf(const QString& path);
+    // Throws AppError when the file's bytes are no office document of any kind LibreOffice
+    // reads (a damaged or truncated file): converting it would show its bytes as a page of text.
+    static void requireDocument(const QString& path);
     // The LibreOffice program, or an empty text when it is not installed.
     static QString converterProgram();
 

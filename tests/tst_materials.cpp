@@ -131,6 +131,7 @@ private slots:
     void keysBelongToTheirListAndSurviveReruns();
     void documentsOpenInThePane();
     void officeDocumentConvertsOnceThenOpensFromCache();
+    void damagedOfficeDocumentsAreReported();
     void officeDocumentWithoutLibreOffice();
     void videosOpenOnTheRealMediaSystem();
     void brokenVideosReportTheMediaSystemsText_data();
@@ -512,6 +513,39 @@ void MaterialsTest::officeDocumentConvertsOnceThenOpensFromCache()
     file.close();
     QVERIFY(OfficeConverter::cachedPdf(docx).isEmpty());
     QVERIFY(browser.dialogs.shown().isEmpty());
+}
+
+// A damaged Word or PowerPoint file is reported as a damaged PDF is, never converted into a page
+// of its bytes; the pane keeps what it showed.
+void MaterialsTest::damagedOfficeDocumentsAreReported()
+{
+    Browser browser;
+    const QString dir = browser.course.dir();
+    QByteArray noise(40000, '\0');
+    for (qsizetype i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) % 256);
+    writeFile(dir + QStringLiteral("/шу.docx"), noise);
+    writeFile(dir + QStringLiteral("/zip.pptx"), "PK\x03\x04" + noise);
+    writeFile(dir + QStringLiteral("/кесілген.doc"), QByteArray("\xD0\xCF\x11").append(noise));
+    writeFile(dir + QStringLiteral("/бос.odt"), QByteArray());
+    QStringList names = {QStringLiteral("шу.docx"), QStringLiteral("zip.pptx"),
+                         QStringLiteral("кесілген.doc"), QStringLiteral("бос.odt")};
+    for (const QString& name : std::as_const(names))
+        browser.course.exec(
+            QStringLiteral("insert into Лекции(НазваниеЛекции,АдресЛекции) values('%1','%2')")
+                .arg(name, dir + QLatin1Char('/') + name));
+    browser.open(MaterialKinds::kLectures);
+    DocumentPane* pane = browser.form->documentPane();
+    for (int row = 0; row < names.size(); ++row) {
+        browser.dialogs.clear();
+        browser.doubleClick(MaterialKinds::kLectures, row);
+        QCOMPARE(browser.dialogs.texts(Dialogs::Kind::Error),
+                 QStringList{QStringLiteral("Құжатты ашу мүмкін емес, файл бүлінген болуы мүмкін: "
+                                            "%1.")
+                                 .arg(dir + QLatin1Char('/') + names[row])});
+        QVERIFY(pane->content() != DocumentPane::Content::Converting);
+        QCOMPARE(pane->currentPath(), TForm7::blankPage());
+    }
 }
 
 void MaterialsTest::officeDocumentWithoutLibreOffice()
