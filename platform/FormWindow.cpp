@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 
 FormWindow::FormWindow(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
 
@@ -33,7 +34,10 @@ void FormWindow::centreOnScreen()
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
+    const QRect available = screen->availableGeometry();
     QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+    frame.moveCenter(available.center());
+    // A window larger than a small screen starts at its top left corner: its title bar must
+    // stay on the screen, or it could not be moved.
+    move(std::max(frame.left(), available.left()), std::max(frame.top(), available.top()));
 }

@@ -16,7 +16,8 @@ public:
     // a visible one is only brought to the front.
     void showModeless();
 
-    // Places the window so that its frame is centred on the screen it is on.
+    // Places the window so that its frame is centred on the screen it is on, but never above or
+    // left of the screen's available area.
     void centreOnScreen();
 
     // Asked before the program ends: a window holding unwritten work asks the user what to do

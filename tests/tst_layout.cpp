@@ -94,6 +94,7 @@ private slots:
     void everyTextFitsItsControl();
     void panelsReadWhatTheyShow();
     void scoreBoxReadsTheScore();
+    void everyWindowStartsOnTheScreen();
 };
 
 void LayoutTest::captionsAndClientSizes_data()
@@ -305,6 +306,25 @@ void LayoutTest::scoreBoxReadsTheScore()
                       Qt::LeftButton);
     QCOMPARE(boxText, QStringLiteral("Сіз 30 дұрыс жауап бердіңіз"));
     QCOMPARE(boxValue, boxText);
+}
+
+// The test screen (800 x 800) is smaller than the test-taking window and the question bank
+// editor, as a netbook's is: each window's frame still starts on the screen, so that its title
+// bar can be reached and the window moved.
+void LayoutTest::everyWindowStartsOnTheScreen()
+{
+    Program program;
+    for (FormWindow* window : program.windows.creationOrder()) {
+        window->showModeless();
+        const QRect available = window->screen()->availableGeometry();
+        const QRect frame = window->frameGeometry();
+        QVERIFY2(frame.left() >= available.left() && frame.top() >= available.top(),
+                 qPrintable(QStringLiteral("%1 at %2,%3")
+                                .arg(window->objectName())
+                                .arg(frame.left())
+                                .arg(frame.top())));
+        window->hide();
+    }
 }
 
 QTEST_MAIN(LayoutTest)
