@@ -5,6 +5,7 @@
 #include "Guard.h"
 #include "MainWindow.h"
 #include "Startup.h"
+#include "ToolkitTranslation.h"
 #include "WindowRegistry.h"
 
 #include <QApplication>
@@ -51,6 +52,7 @@ int main(int argc, char* argv[])
     // The program ends when the main window closes or sign-in is cancelled, not when the last
     // visible window goes.
     QApplication::setQuitOnLastWindowClosed(false);
+    ToolkitTranslation::install(app);
 
     const CourseFolder::Request request = CourseFolder::parse(QApplication::arguments());
     switch (request.kind) {

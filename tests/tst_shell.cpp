@@ -14,13 +14,17 @@
 #include "Startup.h"
 #include "TestCourse.h"
 #include "TestHubWindow.h"
+#include "ToolkitTranslation.h"
 #include "WindowRegistry.h"
 
 #include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QHelpIndexWidget>
 #include <QLabel>
+#include <QPushButton>
+#include <QTranslator>
 #include <QTest>
 
 namespace {
@@ -48,6 +52,7 @@ private slots:
     void cleanup();
 
     void errorBoxTitleAndFullStop();
+    void toolkitDialogsSpeakRussian();
     void fatalReportNamesTypeModuleAndOffset();
     void startupWithMissingDatabaseReportsEachFailureAndGoesOn();
     void startupReportsEachDataSetInCreationOrder();
@@ -367,6 +372,24 @@ void ShellTest::helpOpensAtKeywordIndex()
     auto* index = viewer->findChild<QHelpIndexWidget*>(QStringLiteral("helpIndex"));
     QVERIFY(index);
     QTRY_VERIFY(index->model()->rowCount() > 10);
+}
+
+// The file chooser and the standard buttons in a language the users read: Debian has no Kazakh
+// for the toolkit, so Russian (qt6-translations-l10n, which scripts/deps installs).
+void ShellTest::toolkitDialogsSpeakRussian()
+{
+    QCOMPARE(ToolkitTranslation::install(*QCoreApplication::instance()), QStringLiteral("ru"));
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    const QString cancel = buttons.button(QDialogButtonBox::Cancel)->text();
+    const QString open = QCoreApplication::translate("QFileDialog", "Open");
+    const QString lookIn = QCoreApplication::translate("QFileDialog", "Look in:");
+    for (auto* translator : QCoreApplication::instance()->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    QCOMPARE(cancel, QStringLiteral("Отмена"));
+    QCOMPARE(open, QStringLiteral("Открыть"));
+    QCOMPARE(lookIn, QStringLiteral("Перейти к:"));
 }
 
 QTEST_MAIN(ShellTest)
