@@ -181,6 +181,20 @@ void TForm1::closeEvent(QCloseEvent* event)
     Process::terminate(0);
 }
 
+namespace {
+constexpr Qt::WindowStates kRefusedStates = Qt::WindowMaximized | Qt::WindowFullScreen;
+} // namespace
+
+void TForm1::changeEvent(QEvent* event)
+{
+    FormWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && (windowState() & kRefusedStates)) {
+        // Undone once the change has been delivered everywhere, not from inside it.
+        QMetaObject::invokeMethod(
+            this, [this] { setWindowState(windowState() & ~kRefusedStates); }, Qt::QueuedConnection);
+    }
+}
+
 void TForm1::openHelp()
 {
     HelpViewer::openKeywordIndex(kHelpFile);

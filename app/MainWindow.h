@@ -60,6 +60,9 @@ public:
 protected:
     void onShowing() override;
     void closeEvent(QCloseEvent* event) override;
+    // The window has no maximise box; a window manager that offers maximising (or full screen)
+    // anyway finds the window back in its normal state.
+    void changeEvent(QEvent* event) override;
 
 private:
     void FormCreate();

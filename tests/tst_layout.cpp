@@ -95,6 +95,7 @@ private slots:
     void panelsReadWhatTheyShow();
     void scoreBoxReadsTheScore();
     void everyWindowStartsOnTheScreen();
+    void mainWindowIsNeverMaximised();
 };
 
 void LayoutTest::captionsAndClientSizes_data()
@@ -325,6 +326,22 @@ void LayoutTest::everyWindowStartsOnTheScreen()
                                 .arg(frame.top())));
         window->hide();
     }
+}
+
+// A window manager may offer maximising a resizable window whatever its frame's boxes say
+// (openbox does): the main window, which has no maximise box, comes back to its size.
+void LayoutTest::mainWindowIsNeverMaximised()
+{
+    Program program;
+    TForm1* main = program.windows.form1();
+    const QSize size = main->size();
+    for (const Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowFullScreen}) {
+        main->setWindowState(state);
+        QTRY_VERIFY(!(main->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)));
+        QTRY_COMPARE(main->size(), size);
+    }
+    main->showMinimized();
+    QTRY_VERIFY(main->isMinimized());
 }
 
 QTEST_MAIN(LayoutTest)
