@@ -96,6 +96,7 @@ private slots:
     void scoreBoxReadsTheScore();
     void everyWindowStartsOnTheScreen();
     void mainWindowIsNeverMaximised();
+    void accessibleNamesBeginWithTheCaption();
 };
 
 void LayoutTest::captionsAndClientSizes_data()
@@ -342,6 +343,27 @@ void LayoutTest::mainWindowIsNeverMaximised()
     }
     main->showMinimized();
     QTRY_VERIFY(main->isMinimized());
+}
+
+// A voice-control user says what a button shows, a screen reader reads its accessible name: the
+// name of every button, check box and toggle begins with its caption as written.
+void LayoutTest::accessibleNamesBeginWithTheCaption()
+{
+    Program program;
+    QStringList wrong;
+    for (FormWindow* window : program.windows.creationOrder()) {
+        for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+            const QString caption = button->text().remove(QLatin1Char('&')).simplified();
+            if (caption.isEmpty())
+                continue;
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(button);
+            const QString name = face ? face->text(QAccessible::Name).simplified() : QString();
+            if (!name.startsWith(caption))
+                wrong << QStringLiteral("%1.%2: \"%3\" named \"%4\"")
+                             .arg(window->objectName(), button->objectName(), caption, name);
+        }
+    }
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
 }
 
 QTEST_MAIN(LayoutTest)

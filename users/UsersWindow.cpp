@@ -88,9 +88,10 @@ void TForm5::nameForScreenReaders()
     ui->loginField->setAccessibleName(QStringLiteral("Қолданушы"));
     ui->sSpeedButton1->setAccessibleName(QStringLiteral("Қосу режимі"));
     ui->sSpeedButton2->setAccessibleName(QStringLiteral("Өшіру режимі"));
-    ui->sBitBtn1->setAccessibleName(QStringLiteral("Қолданушыны қосу"));
-    ui->sBitBtn2->setAccessibleName(QStringLiteral("Қолданушыны өшіру"));
-    ui->sBitBtn3->setAccessibleName(QStringLiteral("Администратордың паролін өзгерту"));
+    // Each name begins with the caption, which is what a voice-control user says.
+    ui->sBitBtn1->setAccessibleName(QStringLiteral("Қосу, қолданушыны қосу"));
+    ui->sBitBtn2->setAccessibleName(QStringLiteral("Өшіру, қолданушыны өшіру"));
+    ui->sBitBtn3->setAccessibleName(QStringLiteral("OK, администратордың паролін өзгерту"));
 }
 
 void TForm5::connectHandlers()
