@@ -1,5 +1,6 @@
 #include "GiftFormat.h"
 
+#include "HtmlText.h"
 #include "TextLines.h"
 
 #include <variant>
@@ -78,11 +79,28 @@ qsizetype formatTagLength(QStringView text)
     return 0;
 }
 
-// Drops a leading format tag.
-QStringView withoutFormatTag(QStringView text)
+// A text after its format tag, and whether it is HTML: by its own tag, or else by the format
+// it inherits (the answers take the question's).
+struct FormattedText {
+    QStringView text;
+    bool html = false;
+};
+
+FormattedText withoutFormatTag(QStringView text, bool inheritedHtml = false)
 {
     const QStringView trimmed = text.trimmed();
-    return trimmed.mid(formatTagLength(trimmed));
+    const qsizetype length = formatTagLength(trimmed);
+    if (length == 0)
+        return {trimmed, inheritedHtml};
+    return {trimmed.mid(length), trimmed.startsWith(u"[html]", Qt::CaseInsensitive)};
+}
+
+// A text as the bank stores it: GIFT's escapes undone and, for HTML, the plain text a student
+// reads.
+QString storedText(const FormattedText& text)
+{
+    const QString plain = unescaped(text.text);
+    return text.html ? HtmlText::toPlain(plain) : plain;
 }
 
 // The length of a weight such as "%50%" or "%-33.3%" at the start of an answer, or 0.
@@ -117,7 +135,7 @@ struct Answer {
 
 // Parses the answers between the braces into answers, or returns why they are not five
 // answers with one right.
-QString parseAnswers(QStringView body, QList<Answer>& answers)
+QString parseAnswers(QStringView body, bool html, QList<Answer>& answers)
 {
     const QStringView trimmed = body.trimmed();
     if (trimmed.isEmpty())
@@ -157,7 +175,7 @@ QString parseAnswers(QStringView body, QList<Answer>& answers)
         const qsizetype feedback = findUnescaped(answer, 0, u"#");
         if (feedback >= 0)
             answer = answer.left(feedback);
-        parsed.text = unescaped(answer);
+        parsed.text = storedText(withoutFormatTag(answer, html));
         answers << parsed;
         start = end;
     }
@@ -197,7 +215,8 @@ std::variant<Question, QString> parseQuestion(const QString& block)
             return QStringLiteral("the title has no closing ::");
         rest = rest.mid(close + 2);
     }
-    rest = withoutFormatTag(rest);
+    const FormattedText formatted = withoutFormatTag(rest);
+    rest = formatted.text;
     const qsizetype open = findUnescaped(rest, 0, u"{");
     if (open < 0)
         return QStringLiteral("no answers in { } (a description, not a question)");
@@ -208,9 +227,10 @@ std::variant<Question, QString> parseQuestion(const QString& block)
         return QStringLiteral("text follows the answers (a missing-word question)");
 
     Question question;
-    question.text = unescaped(rest.left(open));
+    question.text = storedText({rest.left(open), formatted.html});
     QList<Answer> answers;
-    const QString problem = parseAnswers(rest.mid(open + 1, close - open - 1), answers);
+    const QString problem =
+        parseAnswers(rest.mid(open + 1, close - open - 1), formatted.html, answers);
     if (!problem.isEmpty())
         return problem;
     if (question.text.isEmpty())
@@ -296,10 +316,13 @@ WrittenBank write(const QList<Question>& questions)
         for (int i = 0; i < Question::kOptions; ++i) {
             const bool right = i + 1 == question.right;
             written.text += right ? QStringLiteral(" =") : QStringLiteral(" ~");
-            // A text that begins like a weight gets a weight of its own before it.
+            // A text that begins like a weight gets a weight of its own before it, and one
+            // that begins like a format tag a tag of its own.
             const QString text = escaped(question.options[i]);
             if (text.trimmed().startsWith(QLatin1Char('%')))
                 written.text += right ? QStringLiteral("%100%") : QStringLiteral("%0%");
+            if (formatTagLength(QStringView(text).trimmed()) > 0)
+                written.text += QStringLiteral("[plain]");
             written.text += text;
         }
         written.text += QStringLiteral(" }\n\n");

@@ -8,8 +8,10 @@
 // GIFT multiple-choice questions: an optional "::title::", the text, then "{ =right ~wrong ...}".
 // Questions are separated by blank lines; lines beginning with "//" are comments. "\~ \= \# \{
 // \} \:" and "\\" stand for the characters themselves and "\n" for a line break. Feedback after
-// "#" is dropped. Questions of other kinds (true/false, short answer, matching, numerical,
-// missing word, essay, weighted answers) are refused with the reason.
+// "#" is dropped. A format tag ("[html]", "[plain]", "[moodle]", "[markdown]") before the text or
+// an answer is dropped; an HTML text, and an answer of an HTML question without a tag of its
+// own, is stored as the plain text a student reads. Questions of other kinds (true/false, short
+// answer, matching, numerical, missing word, essay, weighted answers) are refused with the reason.
 namespace GiftFormat {
 
 // Reads a decoded file. Never throws; every question that does not fit the bank is a refusal.

@@ -191,7 +191,8 @@ void TForm1::changeEvent(QEvent* event)
     if (event->type() == QEvent::WindowStateChange && (windowState() & kRefusedStates)) {
         // Undone once the change has been delivered everywhere, not from inside it.
         QMetaObject::invokeMethod(
-            this, [this] { setWindowState(windowState() & ~kRefusedStates); }, Qt::QueuedConnection);
+            this, [this] { setWindowState(windowState() & ~kRefusedStates); },
+            Qt::QueuedConnection);
     }
 }
 

@@ -72,6 +72,8 @@ private slots:
     void optionLetterSets();
     void aikenRefusalsAndRecovery();
     void giftQuestionsAndOtherKinds();
+    void giftFormatTagsAndHtml_data();
+    void giftFormatTagsAndHtml();
     void tagQuestionsAndRefusals();
     void formatIsGuessedFromTheContent_data();
     void formatIsGuessedFromTheContent();
@@ -332,6 +334,51 @@ void AdminFormatsTest::giftQuestionsAndOtherKinds()
     QCOMPARE(result.questions[2].right, 2);
     QCOMPARE(result.questions[2].options[3], QStringLiteral("x + 1")); // a zero weight is wrong
     QCOMPARE(result.questions[3].right, 4);                            // %100% is right
+}
+
+void AdminFormatsTest::giftFormatTagsAndHtml_data()
+{
+    QTest::addColumn<QString>("gift");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("options");
+    const QStringList devices = {"Пернетақта", "Монитор", "Принтер", "Колонка", "Проектор"};
+    QTest::newRow("an answer's format tag is dropped")
+        << "Қайсысы енгізу құрылғысы? {=Пернетақта ~Монитор ~Принтер ~Колонка ~[plain]Проектор}"
+        << "Қайсысы енгізу құрылғысы?" << devices;
+    QTest::newRow("HTML question: tags dropped, answers inherit HTML")
+        << "[html]Which of these is an <b>input</b> device? {=<i>Пернетақта</i> ~Монитор "
+           "~Принтер ~Колонка ~[plain]Проектор}"
+        << "Which of these is an input device?" << devices;
+    QTest::newRow("entities decoded")
+        << "[html]Ең үлкені: 2&lt;3 &amp;&amp; 5&gt;4? &#1178;&#x0493; &laquo;иә&raquo;&nbsp;! "
+           "{=a &amp; b ~&quot;c&quot; ~d ~e ~f}"
+        << "Ең үлкені: 2<3 && 5>4? Қғ «иә» !" << QStringList{"a & b", "\"c\"", "d", "e", "f"};
+    QTest::newRow("paragraphs and <br> as line breaks, other blanks as one space")
+        << "[html]<p>Бірінші   жол</p>\n<p>Екінші<br/>үшінші</p> {=[html]<ul><li>a</li><li>b</li>"
+           "</ul> ~b ~c ~d ~e}"
+        << "Бірінші жол\nЕкінші\nүшінші" << QStringList{"a\nb", "b", "c", "d", "e"};
+    QTest::newRow("an HTML answer of a plain question; a plain one of an HTML question")
+        << "Plain <b>stays</b> {=[html]<b>x</b> ~y ~z ~w ~v}"
+        << "Plain <b>stays</b>" << QStringList{"x", "y", "z", "w", "v"};
+    QTest::newRow("moodle and markdown texts kept as written")
+        << "[markdown]**Bold**? {=[moodle]<b>x</b> ~y ~z ~w ~v}"
+        << "**Bold**?" << QStringList{"<b>x</b>", "y", "z", "w", "v"};
+}
+
+// Format tags as Moodle writes them, and HTML stored as the text a student reads: the test
+// window shows a stored text as it is, tags and all.
+void AdminFormatsTest::giftFormatTagsAndHtml()
+{
+    QFETCH(QString, gift);
+    QFETCH(QString, text);
+    QFETCH(QStringList, options);
+    const ReadResult result = GiftFormat::read(gift);
+    QVERIFY2(result.refusals.isEmpty(), qPrintable(refusalsOf(result)));
+    QCOMPARE(result.questions.size(), 1);
+    QCOMPARE(result.questions[0].text, text);
+    QCOMPARE(QStringList(result.questions[0].options.begin(), result.questions[0].options.end()),
+             options);
+    QCOMPARE(result.questions[0].right, 1);
 }
 
 void AdminFormatsTest::tagQuestionsAndRefusals()

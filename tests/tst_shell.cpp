@@ -24,8 +24,8 @@
 #include <QHelpIndexWidget>
 #include <QLabel>
 #include <QPushButton>
-#include <QTranslator>
 #include <QTest>
+#include <QTranslator>
 
 namespace {
 
