@@ -7,6 +7,7 @@
 #include "Connection.h"
 #include "Console.h"
 #include "CourseCopy.h"
+#include "CourseUpgrade.h"
 #include "GiftFormat.h"
 #include "Migration.h"
 #include "Progress.h"
@@ -321,6 +322,22 @@ int migrate(const QStringList& arguments, Console& console)
     return outcome.problems.isEmpty() ? Done : DoneWithWarnings;
 }
 
+int upgrade(const QStringList& arguments, Console& console)
+{
+    const CommandLine line(arguments, withCourse({}), {});
+    requirePositional(line, 0, QStringLiteral("upgrade [--db PATH | --server SERVICE]"));
+    openDatabase(line);
+    const QString location = Connection::shared().location();
+    const bool changed = CourseUpgrade::run();
+    console.line(
+        changed
+            ? QStringLiteral("%1: the table Ответы is added; every answer of an "
+                             "attempt is kept from now on")
+                  .arg(location)
+            : QStringLiteral("%1: the course is up to date; nothing was changed").arg(location));
+    return Done;
+}
+
 int serverInit(const QStringList& arguments, Console& console)
 {
     const CommandLine line(arguments,
@@ -440,6 +457,9 @@ QString helpText()
         "      жазады. Курсы бар дерекқорда ештеңе өзгертпейді. --database АТАУ: сервердің\n"
         "      өзінде, қызметтер файлынсыз, осы атаулы дерекқорға жергілікті қосылады (жоқ болса,\n"
         "      жасайды).\n"
+        "  okulyk-admin upgrade [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
+        "      Бұрынғы нұсқа жасаған курсқа Ответы кестесін қосады: бұдан былай тесттің әр\n"
+        "      жауабы сақталады.\n"
         "  okulyk-admin copy-course КӨЗ НЫСАНА\n"
         "      Курсты толығымен көшіреді; әр жағы — db.mdb файлы немесе server:ҚЫЗМЕТ.\n"
         "      Жолдардың реті сақталады. Тек жаңа файлға немесе бос сервер курсына жазады.\n"
@@ -477,6 +497,9 @@ QString helpText()
         "      pgpass file. A database that holds a course is left as it is. --database NAME:\n"
         "      on the server itself, without a service file, reach the database of that name\n"
         "      locally (made when missing).\n"
+        "  okulyk-admin upgrade [--db PATH | --server SERVICE]\n"
+        "      Adds the table Ответы to a course made by an earlier version: every answer of\n"
+        "      an attempt is kept from then on.\n"
         "  okulyk-admin copy-course SOURCE TARGET\n"
         "      Copies a whole course; each side is a db.mdb file or server:SERVICE. The rows\n"
         "      keep their order. Writes only a new file or an empty server course.\n"
@@ -516,6 +539,8 @@ int run(const QStringList& arguments, Console& console)
             return serverInit(rest, console);
         if (command == QLatin1String("copy-course"))
             return copyCourse(rest, console);
+        if (command == QLatin1String("upgrade"))
+            return upgrade(rest, console);
         throw UsageError{command.isEmpty() ? QStringLiteral("no command given")
                                            : QStringLiteral("unknown command \"%1\"").arg(command)};
     } catch (const UsageError& error) {

@@ -116,16 +116,31 @@ void writeRoleConfig(const QString& dir, const QString& service, const QString& 
 
 } // namespace
 
-QString courseScript(const RoleNames& roles)
+namespace {
+
+QString script(const QString& name, const RoleNames& roles)
 {
     initServerResources();
-    QFile file(QStringLiteral(":/okulyk/server/course.sql"));
+    QFile file(QStringLiteral(":/okulyk/server/") + name);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("The server course script is missing from the program"));
-    QString script = QString::fromUtf8(file.readAll());
-    script.replace(QStringLiteral("{teacher}"), ServerDialect::quotedName(roles.teacher));
-    script.replace(QStringLiteral("{lab}"), ServerDialect::quotedName(roles.lab));
-    return script;
+        throw AppError(
+            QStringLiteral("The server script %1 is missing from the program").arg(name));
+    QString text = QString::fromUtf8(file.readAll());
+    text.replace(QStringLiteral("{teacher}"), ServerDialect::quotedName(roles.teacher));
+    text.replace(QStringLiteral("{lab}"), ServerDialect::quotedName(roles.lab));
+    return text;
+}
+
+} // namespace
+
+QString courseScript(const RoleNames& roles)
+{
+    return script(QStringLiteral("course.sql"), roles) + QLatin1Char('\n') + answersScript(roles);
+}
+
+QString answersScript(const RoleNames& roles)
+{
+    return script(QStringLiteral("answers.sql"), roles);
 }
 
 void requireEmptyDatabase()

@@ -31,6 +31,8 @@ struct Credentials {
 
 // The course's tables, functions and rights, for roles of these names.
 QString courseScript(const RoleNames& roles);
+// The part that keeps every answer: the table Ответы and the scoring function that fills it.
+QString answersScript(const RoleNames& roles);
 
 // Throws AppError unless the database holds none of the course's tables.
 void requireEmptyDatabase();

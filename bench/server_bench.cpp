@@ -324,7 +324,14 @@ int concurrentChild(const QString& kind, int index, qint64 start)
             } else {
                 const AttemptToStore attempt = randomAttempt(own);
                 storeAttempt(
-                    attempt, [&attempt] { return int(attempt.answers.count(2)); }, [](int) {});
+                    attempt,
+                    [&attempt] {
+                        QList<int> marks;
+                        for (const int answer : attempt.answers)
+                            marks << (answer == 2 ? 1 : 0);
+                        return marks;
+                    },
+                    [](int) {});
                 ++done;
             }
         } catch (const AppError& error) {

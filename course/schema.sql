@@ -40,3 +40,12 @@ CREATE TABLE Видео (
     НазваниеВидео TEXT,
     АдресВидео TEXT
 );
+-- Every answer of an attempt, for item analysis: the Тесты row it belongs to, the question
+-- number 1..30, the bank row drawn under it, the answer chosen 1..5, and 1 when it was right.
+CREATE TABLE Ответы (
+    ТестИд INTEGER,
+    Номер INTEGER,
+    ВопросИд INTEGER,
+    Ответ INTEGER,
+    Верно INTEGER
+);

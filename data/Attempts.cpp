@@ -2,10 +2,10 @@
 
 #include "Connection.h"
 
-int storeAttempt(const AttemptToStore& attempt, const std::function<int()>& score,
+int storeAttempt(const AttemptToStore& attempt, const std::function<QList<int>()>& mark,
                  const std::function<void(int)>& announce)
 {
     Connection& connection = Connection::shared();
     connection.ensureOpen();
-    return connection.store().storeAttempt(attempt, score, announce);
+    return connection.store().storeAttempt(attempt, mark, announce);
 }

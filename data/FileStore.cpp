@@ -16,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace {
@@ -268,14 +269,10 @@ QuestionDraw FileStore::drawQuestions(std::unique_ptr<DrawCache>& cache,
         cache = std::make_unique<RowIdCache>();
         ids = static_cast<RowIdCache*>(cache.get());
     }
-    const auto scalar = [this](const QStringList& statement) {
-        auto cursor = select(statement.join(QLatin1Char('\n')), {}, {});
-        return cursor->next() ? cursor->value(0).toLongLong() : qint64(-1);
-    };
     // Inside a read transaction the data version is that of the snapshot being read.
-    const qint64 version = scalar(Statements::dataVersion);
+    const qint64 version = number(Statements::dataVersion);
     // Results this store wrote itself change no question.
-    const qint64 changes = scalar(Statements::connectionChanges) - m_resultRowsWritten;
+    const qint64 changes = number(Statements::connectionChanges) - m_resultRowsWritten;
     if (ids->file != m_path || ids->dataVersion != version || ids->changes != changes) {
         ids->file.clear();
         ids->rowIds.clear();
@@ -315,13 +312,25 @@ QuestionDraw FileStore::drawQuestions(std::unique_ptr<DrawCache>& cache,
     return result;
 }
 
-int FileStore::storeAttempt(const AttemptToStore& attempt, const std::function<int()>& score,
+qint64 FileStore::number(const QStringList& statement)
+{
+    auto cursor = select(statement.join(QLatin1Char('\n')), {}, {});
+    return cursor->next() ? cursor->value(0).toLongLong() : qint64(-1);
+}
+
+int FileStore::storeAttempt(const AttemptToStore& attempt, const std::function<QList<int>()>& mark,
                             const std::function<void(int)>& announce)
 {
-    const int right = score();
+    const QList<int> marks = mark();
+    const int right = int(std::count(marks.cbegin(), marks.cend(), 1));
     announce(right);
+    OwnTransaction transaction(*this, Intent::ReadThenWrite);
     auto insert = prepareChange(Statements::insertTestResult.join(QLatin1Char('\n')),
                                 {QStringLiteral("a1"), QStringLiteral("a2")});
     m_resultRowsWritten += insert->run({attempt.login, right});
+    // A course made before answers were kept stores the row of results alone.
+    if (number(Statements::answersTablePresent) > 0)
+        m_resultRowsWritten += writeAnswers(insert->lastInsertId(), attempt, marks);
+    transaction.commit();
     return right;
 }

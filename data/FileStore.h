@@ -36,7 +36,7 @@ public:
     QString rowOrderProblem(const QString& table) override;
     QuestionDraw drawQuestions(std::unique_ptr<DrawCache>& cache,
                                const std::function<QList<int>(int rowCount)>& draw) override;
-    int storeAttempt(const AttemptToStore& attempt, const std::function<int()>& score,
+    int storeAttempt(const AttemptToStore& attempt, const std::function<QList<int>()>& mark,
                      const std::function<void(int)>& announce) override;
 
     // The SQLite handle of the open file (null while closed).
@@ -52,6 +52,8 @@ public:
     static bool isAccessFile(const QString& path);
 
 private:
+    // The first value of a statement's first row as a whole number, or -1 for no row.
+    qint64 number(const QStringList& statement);
     QString m_connectionName;
     QString m_path;
     QSet<StoreStatement*> m_statements;

@@ -11,6 +11,7 @@
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <algorithm>
 
 namespace {
 
@@ -115,29 +116,6 @@ private:
     QSqlQuery m_query;
     QStringList m_names;
     qint64 m_lastId = 0;
-};
-
-// Rolls back a transaction this code began, unless it was committed.
-class OwnTransaction {
-public:
-    OwnTransaction(Store& store, Store::Intent intent) : m_store(store), m_own(store.begin(intent))
-    {
-    }
-    ~OwnTransaction()
-    {
-        if (m_own)
-            m_store.rollback();
-    }
-    void commit()
-    {
-        if (m_own)
-            m_store.commit();
-        m_own = false;
-    }
-
-private:
-    Store& m_store;
-    bool m_own;
 };
 
 // A text the server cannot hold is refused before it is sent.
@@ -434,11 +412,12 @@ SignInVerdict ServerStore::signIn(const QString& login, const QString& password)
                                              : SignInVerdict::NoSuchAccount;
 }
 
-int ServerStore::storeAttempt(const AttemptToStore& attempt, const std::function<int()>& score,
+int ServerStore::storeAttempt(const AttemptToStore& attempt,
+                              const std::function<QList<int>()>& mark,
                               const std::function<void(int)>& announce)
 {
     if (m_lab) {
-        // The server scores it: this computer never sees a right answer.
+        // The server marks it and keeps its answers: this computer never sees a right answer.
         const int right =
             scalar(Statements::Server::submitAttempt,
                    {QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3")},
@@ -447,15 +426,19 @@ int ServerStore::storeAttempt(const AttemptToStore& attempt, const std::function
         announce(right);
         return right;
     }
-    const int right = score();
+    const QList<int> marks = mark();
+    const int right = int(std::count(marks.cbegin(), marks.cend(), 1));
     announce(right);
     OwnTransaction transaction(*this, Intent::ReadThenWrite);
-    auto mark = prepareChange(joined(Statements::Server::markAttempt),
+    auto once = prepareChange(joined(Statements::Server::markAttempt),
                               {QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3")});
-    if (mark->run({attempt.attemptId, attempt.login, right}) == 1) {
+    if (once->run({attempt.attemptId, attempt.login, right}) == 1) {
         auto insert = prepareChange(joined(Statements::insertTestResult),
                                     {QStringLiteral("a1"), QStringLiteral("a2")});
         insert->run({attempt.login, right});
+        // A course set up before answers were kept stores the row of results alone.
+        if (scalar(Statements::Server::answersTablePresent).toBool())
+            writeAnswers(insert->lastInsertId(), attempt, marks);
     }
     transaction.commit();
     return right;

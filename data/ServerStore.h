@@ -52,7 +52,7 @@ public:
     bool allowsAdministration() const override { return !m_lab; }
     bool checksSignIn() const override { return m_lab; }
     SignInVerdict signIn(const QString& login, const QString& password) override;
-    int storeAttempt(const AttemptToStore& attempt, const std::function<int()>& score,
+    int storeAttempt(const AttemptToStore& attempt, const std::function<QList<int>()>& mark,
                      const std::function<void(int)>& announce) override;
 
     // The driver's connection (for the server's own tools).

@@ -136,6 +136,8 @@ QList<Entry> catalogue()
                     createIndex(QStringLiteral("КөшірмеКод"), sample, QStringLiteral("Код")),
                     true});
 
+    entries.append({QStringLiteral("insertAnswer"), insertAnswer});
+    entries.append({QStringLiteral("answersTablePresent"), answersTablePresent, true});
     entries.append({QStringLiteral("rowsWithIds"), rowsWithIds(QStringLiteral("Тесты"))});
     entries.append({QStringLiteral("rowCount"), rowCount(QStringLiteral("Лекции"))});
     entries.append({QStringLiteral("beginWriting"), beginWriting, true});
@@ -182,6 +184,9 @@ QList<Entry> serverCatalogue()
         {QStringLiteral("markAttempt"), Server::markAttempt},
         {QStringLiteral("courseTablesPresent"), Server::courseTablesPresent},
         {QStringLiteral("rolesPresent"), Server::rolesPresent},
+        {QStringLiteral("answersTablePresentOnServer"), Server::answersTablePresent},
+        {QStringLiteral("teacherRoles"), Server::teacherRoles},
+        {QStringLiteral("labRoles"), Server::labRoles},
         {QStringLiteral("serverPort"), Server::serverPort},
         {QStringLiteral("currentDatabase"), Server::currentDatabase},
         {QStringLiteral("copyRow"),

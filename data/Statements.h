@@ -31,6 +31,16 @@ inline const QStringList tableColumns = {QStringLiteral("select name from pragma
 
 inline const QStringList insertTestResult = {
     QStringLiteral("Insert into Тесты(Пользователь,Верно)"), QStringLiteral("values(:a1,:a2)")};
+// Every answer of an attempt, beside its row of results (:a1 that row's id), where the course
+// has the table; the table as a course gets it.
+inline const QStringList insertAnswer = {
+    QStringLiteral("insert into Ответы(ТестИд,Номер,ВопросИд,Ответ,Верно)"),
+    QStringLiteral("values(:a1,:a2,:a3,:a4,:a5)")};
+inline const QStringList answersTablePresent = {
+    QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = 'Ответы'")};
+inline const QString createAnswersTable =
+    QStringLiteral("create table Ответы (ТестИд INTEGER, Номер INTEGER, ВопросИд INTEGER, "
+                   "Ответ INTEGER, Верно INTEGER)");
 inline const QStringList allResults = {QStringLiteral("select * from Тесты")};
 inline const QStringList resultsOfUser = {QStringLiteral("select * from Тесты"),
                                           QStringLiteral("where Пользователь= :a")};
@@ -263,6 +273,23 @@ inline const QStringList courseTablesPresent = {
 inline const QStringList rolesPresent = {
     QStringLiteral("select count(*) from pg_roles where rolname in (:a1, :a2)")};
 // Where the server listens, for the lab computers' settings.
+inline const QStringList answersTablePresent = {
+    QStringLiteral("select to_regclass('Ответы') is not null")};
+// A course's roles by their rights, for an upgrade: the teacher's changes the bank, the lab's
+// signs in and may not; neither owns the tables nor is a superuser.
+inline const QStringList teacherRoles = {
+    QStringLiteral("select r.rolname from pg_roles r where r.rolcanlogin and not r.rolsuper"),
+    QStringLiteral(
+        "and r.oid <> (select relowner from pg_class where oid = to_regclass('БДТест'))"),
+    QStringLiteral("and has_table_privilege(r.oid, to_regclass('БДТест'), 'INSERT')"),
+    QStringLiteral("order by r.rolname")};
+inline const QStringList labRoles = {
+    QStringLiteral("select r.rolname from pg_roles r where r.rolcanlogin and not r.rolsuper"),
+    QStringLiteral(
+        "and r.oid <> (select relowner from pg_class where oid = to_regclass('БДТест'))"),
+    QStringLiteral("and has_function_privilege(r.oid, 'okulyk_sign_in(text, text)', 'EXECUTE')"),
+    QStringLiteral("and not has_table_privilege(r.oid, to_regclass('БДТест'), 'INSERT')"),
+    QStringLiteral("order by r.rolname")};
 inline const QStringList serverPort = {QStringLiteral("select current_setting('port')")};
 inline const QStringList currentDatabase = {QStringLiteral("select current_database()")};
 

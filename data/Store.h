@@ -105,10 +105,17 @@ public:
     // Whether the server checks sign-in itself (a lab computer never receives passwords).
     virtual bool checksSignIn() const { return false; }
     virtual SignInVerdict signIn(const QString& login, const QString& password);
-    // Stores a submitted attempt. score() scores it by the program's rule and announce() tells
-    // the user; where the server scores, it does so and score() is not called. Returns the score.
-    virtual int storeAttempt(const AttemptToStore& attempt, const std::function<int()>& score,
+    // Stores a submitted attempt: its row of results and, where the course has the answers
+    // table, the answer to each question, all or nothing. mark() marks each question by the
+    // program's rule (1 right, 0 wrong) and announce() tells the user the score; where the
+    // server scores, it does so and mark() is not called. Returns the score.
+    virtual int storeAttempt(const AttemptToStore& attempt, const std::function<QList<int>()>& mark,
                              const std::function<void(int)>& announce) = 0;
+
+protected:
+    // Writes the answer rows of an attempt whose row of results has that id; returns the rows
+    // written.
+    int writeAnswers(qint64 resultId, const AttemptToStore& attempt, const QList<int>& marks);
 
 private:
     StoreAddress m_address;
@@ -118,4 +125,30 @@ private:
 // file is unchanged).
 struct Store::DrawCache {
     virtual ~DrawCache() = default;
+};
+
+// Rolls back a transaction this code began, unless it was committed; leaves one that was open
+// already to its owner.
+class OwnTransaction {
+public:
+    OwnTransaction(Store& store, Store::Intent intent) : m_store(store), m_own(store.begin(intent))
+    {
+    }
+    ~OwnTransaction()
+    {
+        if (m_own)
+            m_store.rollback();
+    }
+    OwnTransaction(const OwnTransaction&) = delete;
+    OwnTransaction& operator=(const OwnTransaction&) = delete;
+    void commit()
+    {
+        if (m_own)
+            m_store.commit();
+        m_own = false;
+    }
+
+private:
+    Store& m_store;
+    bool m_own;
 };

@@ -217,20 +217,20 @@ void TForm2::sSpeedButton3Click()
         attempt.answers << AnswerSheet[q - 1];
     }
     // Every number counts: an untouched one as "A", a row drawn twice once for each number.
-    const auto score = [this] {
-        int right = 0;
-        for (int q = 1; q <= kQuestions; ++q) {
-            if (integerValue(ColumnCaches[RightAnswer].at(QuestionPick[q - 1])) ==
-                AnswerSheet[q - 1])
-                ++right;
-        }
-        return right;
+    const auto mark = [this] {
+        QList<int> marks;
+        for (int q = 1; q <= kQuestions; ++q)
+            marks << (integerValue(ColumnCaches[RightAnswer].at(QuestionPick[q - 1])) ==
+                              AnswerSheet[q - 1]
+                          ? 1
+                          : 0);
+        return marks;
     };
     const auto announce = [this](int right) {
         Score = static_cast<quint8>(right);
         Dialogs::message(QStringLiteral("Сіз %1 дұрыс жауап бердіңіз").arg(int(Score)));
     };
-    storeAttempt(attempt, score, announce);
+    storeAttempt(attempt, mark, announce);
     hide();
 }
 

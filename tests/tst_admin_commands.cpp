@@ -69,6 +69,7 @@ private slots:
     void resultsCsvIsExact();
     void reportSummarisesEachGroup();
     void longWorkShowsProgress();
+    void upgradeAddsTheAnswersTableOnce();
 };
 
 void AdminCommandsTest::importAppendsAfterTheRowsThereInOrder()
@@ -440,6 +441,30 @@ void AdminCommandsTest::longWorkShowsProgress()
     QVERIFY2(run.messages.startsWith(QStringLiteral("importing: 1 of 300 (0%)\n")),
              qPrintable(run.messages));
     QCOMPARE(bankRows(course).size(), 600);
+}
+
+// A course file made before answers were kept gets the table, once; nothing else changes.
+void AdminCommandsTest::upgradeAddsTheAnswersTableOnce()
+{
+    TestCourse course;
+    addTwoQuestions(course);
+    course.exec(QStringLiteral("drop table Ответы"));
+    const auto before = course.contents();
+    const AdminRun added = runAdmin({"upgrade", "--db", course.dbPath()});
+    QCOMPARE(added.status, int(Commands::Done));
+    QVERIFY2(added.output.contains(QStringLiteral("the table Ответы is added")),
+             qPrintable(added.output));
+    auto after = course.contents();
+    QCOMPARE(after.take(QStringLiteral("Ответы")), QList<QVariantList>());
+    QCOMPARE(after, before);
+    QCOMPARE(course.column(QStringLiteral("select name from pragma_table_info('Ответы')")),
+             (QStringList{"ТестИд", "Номер", "ВопросИд", "Ответ", "Верно"}));
+
+    const QByteArray file = fileHash(course.dbPath());
+    const AdminRun again = runAdmin({"upgrade", "--db", course.dbPath()});
+    QCOMPARE(again.status, int(Commands::Done));
+    QVERIFY(again.output.contains(QStringLiteral("up to date")));
+    QCOMPARE(fileHash(course.dbPath()), file);
 }
 
 QTEST_GUILESS_MAIN(AdminCommandsTest)

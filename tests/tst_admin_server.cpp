@@ -3,6 +3,7 @@
 // only inside a throw-away cluster (with-server.sh).
 
 #include "AdminTesting.h"
+#include "Attempts.h"
 #include "Connection.h"
 #include "Progress.h"
 #include "Store.h"
@@ -103,6 +104,7 @@ private slots:
     void courseCopiesToAFileAndBackExactly();
     void teacherBringsACourseIn();
     void copyRefusesACourseThatHoldsRows();
+    void upgradeAddsTheAnswersTable();
 };
 
 void AdminServerTest::initTestCase()
@@ -320,6 +322,39 @@ void AdminServerTest::copyRefusesACourseThatHoldsRows()
              qPrintable(write.messages));
     QCOMPARE(empty.scalar(QStringLiteral("select count(*) from Пользователи")),
              QStringLiteral("0"));
+}
+
+// A server course set up before answers were kept: the upgrade adds the table and the scoring
+// that fills it, for the course's own roles; a lab computer's attempt then keeps its answers.
+void AdminServerTest::upgradeAddsTheAnswersTable()
+{
+    TestCourse course;
+    course.exec(QStringLiteral("drop table Ответы;"
+                               "insert into БДТест(Вопрос,ОтветПр) values('Q','2');"
+                               "insert into Пользователи(Логин,Пароль) values('aigerim','1')"));
+    course.useRole(TestCourse::Role::Owner);
+    const AdminRun added = runAdmin({"upgrade", "--server", kService});
+    QVERIFY2(added.status == Commands::Done, qPrintable(added.messages));
+    QVERIFY2(added.output.contains(QStringLiteral("the table Ответы is added")),
+             qPrintable(added.output));
+    const AdminRun again = runAdmin({"upgrade", "--server", kService});
+    QVERIFY(again.output.contains(QStringLiteral("up to date")));
+
+    course.useRole(TestCourse::Role::Lab);
+    Connection::shared().open();
+    QCOMPARE(Connection::shared().store().signIn(QStringLiteral("aigerim"), QStringLiteral("1")),
+             SignInVerdict::Accepted);
+    AttemptToStore attempt;
+    attempt.attemptId = QStringLiteral("after-upgrade");
+    attempt.login = QStringLiteral("aigerim");
+    const qint64 id = course.scalar(QStringLiteral("select rowid from БДТест")).toLongLong();
+    for (int q = 0; q < 30; ++q) {
+        attempt.rowIds << id;
+        attempt.answers << (q < 7 ? 2 : 1);
+    }
+    QCOMPARE(storeAttempt(attempt, {}, [](int) {}), 7);
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) || ':' || sum(Верно) from Ответы")),
+             QStringLiteral("30:7"));
 }
 
 QTEST_MAIN(AdminServerTest)

@@ -485,10 +485,20 @@ void ServerTest::retriedSubmitIsStoredOnce()
     QList<int> announced;
     for (int press = 0; press < 2; ++press)
         storeAttempt(
-            attempt, [] { return 12; }, [&announced](int score) { announced << score; });
+            attempt,
+            [] {
+                QList<int> marks(TForm2::kQuestions, 0);
+                std::fill_n(marks.begin(), 12, 1);
+                return marks;
+            },
+            [&announced](int score) { announced << score; });
     QCOMPARE(announced, QList<int>({12, 12}));
     QCOMPARE(course.column(QStringLiteral("select Пользователь || '=' || Верно from Тесты")),
              QStringList{QStringLiteral("nurlan=12")});
+    // Its answers once too, under the stored row, marked as the score counts them.
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) || ':' || sum(a.Верно) from Ответы a "
+                                          "join Тесты t on t.rowid = a.ТестИд")),
+             QStringLiteral("30:12"));
 }
 
 // A database whose searched columns fold only ASCII letters (made with the C locale and no

@@ -126,6 +126,9 @@ private slots:
     void drawFollowsTheBankAsItIsNow();
     void closeBoxStoresNothingAndShowWhileOpenKeepsAttempt();
     void failedInsertKeepsAttemptForRetry();
+    void everyAnswerIsKeptWithItsResult();
+    void resultAndAnswersAreStoredTogether();
+    void courseWithoutAnswersTableIsLeftAsItIs();
     void creationWithMissingDatabaseReportsEachDataSet();
     void hubFollowsItsCopyOfTheLogin();
     void ordinaryUserCannotChangeResults();
@@ -355,6 +358,96 @@ void TestingTest::failedInsertKeepsAttemptForRetry()
     QCOMPARE(script.texts(), QStringList{QStringLiteral("Сіз 1 дұрыс жауап бердіңіз")});
     QCOMPARE(storedResults(course), QStringList{QStringLiteral("aigerim=1:integer")});
     QVERIFY(!form.isVisible());
+}
+
+// Each of the 30 numbers leaves a row beside the attempt's row of results: which bank row was
+// drawn under it, the answer chosen, and whether it was right.
+void TestingTest::everyAnswerIsKeptWithItsResult()
+{
+    TestCourse course;
+    seedBank(course, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
+    DialogScript script;
+    TForm2 form([] { return QStringLiteral("aigerim"); });
+    form.showModeless();
+    QStringList expected;
+    int right = 0;
+    for (int q = 1; q <= TForm2::kQuestions; ++q) {
+        const int shown = openQuestion(form, q);
+        const int answer = q % 3 ? shown : shown % 5 + 1;
+        chooseAnswer(form, answer);
+        right += answer == shown ? 1 : 0;
+        const QString rowId = course.scalar(
+            QStringLiteral("select rowid from БДТест where Вопрос = 'Q%1'").arg(shown));
+        expected << QStringLiteral("%1|%2|%3|%4")
+                        .arg(q)
+                        .arg(rowId)
+                        .arg(answer)
+                        .arg(answer == shown ? 1 : 0);
+    }
+    submit(form);
+    QCOMPARE(storedResults(course), QStringList{QStringLiteral("aigerim=%1:integer").arg(right)});
+    const QString resultId = course.scalar(QStringLiteral("select rowid from Тесты"));
+    QCOMPARE(course.column(QStringLiteral("select Номер||'|'||ВопросИд||'|'||Ответ||'|'||Верно "
+                                          "from Ответы where ТестИд = %1 order by Номер")
+                               .arg(resultId)),
+             expected);
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) from Ответы")), QStringLiteral("30"));
+}
+
+// The answers cannot be written: the row of results is not stored either, the error is shown and
+// the attempt stays open; once they can, both are stored.
+void TestingTest::resultAndAnswersAreStoredTogether()
+{
+    TestCourse course;
+    seedBank(course, {QStringLiteral("2")});
+    course.exec(TestCourse::onServer()
+                    ? QStringLiteral("create function no_answers() returns trigger language "
+                                     "plpgsql as $$ begin raise exception 'no answers'; end $$;"
+                                     "create trigger noAnswers before insert on Ответы for each "
+                                     "row execute function no_answers();")
+                    : QStringLiteral("create trigger noAnswers before insert on Ответы begin "
+                                     "select raise(abort, 'no answers'); end;"));
+    DialogScript script;
+    TForm2 form([] { return QStringLiteral("aigerim"); });
+    form.showModeless();
+    openQuestion(form, 1);
+    chooseAnswer(form, 2);
+    submit(form);
+    QVERIFY(
+        script.texts(Dialogs::Kind::Error).join(QString()).contains(QStringLiteral("no answers")));
+    QVERIFY(storedResults(course).isEmpty());
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) from Ответы")), QStringLiteral("0"));
+    QVERIFY(form.isVisible());
+
+    course.exec(QStringLiteral("drop trigger noAnswers") +
+                (TestCourse::onServer() ? QStringLiteral(" on Ответы") : QString()));
+    script.clear();
+    submit(form);
+    QCOMPARE(storedResults(course), QStringList{QStringLiteral("aigerim=1:integer")});
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) from Ответы")), QStringLiteral("30"));
+}
+
+// A course made before answers were kept: the row of results alone, and its tables untouched.
+void TestingTest::courseWithoutAnswersTableIsLeftAsItIs()
+{
+    TestCourse course;
+    seedBank(course, {QStringLiteral("2")});
+    course.exec(QStringLiteral("drop table Ответы"));
+    const QString tables = TestCourse::onServer()
+                               ? QStringLiteral("select tablename from pg_tables where "
+                                                "schemaname = 'public' order by 1")
+                               : QStringLiteral("select name||':'||sql from sqlite_master order "
+                                                "by 1");
+    const QStringList before = course.column(tables);
+    DialogScript script;
+    TForm2 form([] { return QStringLiteral("aigerim"); });
+    form.showModeless();
+    openQuestion(form, 1);
+    chooseAnswer(form, 2);
+    submit(form);
+    QCOMPARE(script.texts(), QStringList{QStringLiteral("Сіз 1 дұрыс жауап бердіңіз")});
+    QCOMPARE(storedResults(course), QStringList{QStringLiteral("aigerim=1:integer")});
+    QCOMPARE(course.column(tables), before);
 }
 
 void TestingTest::creationWithMissingDatabaseReportsEachDataSet()

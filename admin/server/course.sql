@@ -2,7 +2,8 @@
 -- The tables have the program's columns, then a last column rowid: "order by rowid" then runs
 -- as on the file, and "select *" keeps the program's columns first. The searched titles fold
 -- letter case by the ICU Kazakh collation, whatever locale the server was installed with.
--- {teacher} and {lab} stand for the two roles' quoted names.
+-- {teacher} and {lab} stand for the two roles' quoted names. The answers table and the scoring
+-- function follow in answers.sql.
 
 create table БДТест (
     Вопрос text collate "kk-KZ-x-icu",
@@ -113,69 +114,10 @@ begin
 end
 $$;
 
--- Scores an attempt of the signed-in session by the program's rule (each of the 30 numbers
--- counts; a right-answer value that is no whole number stops the scoring with the program's
--- message and stores nothing), stores its row under the session's login and returns the score.
--- The same attempt submitted again returns its stored score and stores nothing more.
-create function okulyk_submit(p_attempt text, p_rows bigint[], p_answers integer[])
-returns integer
-language plpgsql volatile security definer set search_path = public, pg_temp as $$
-declare
-    who text := okulyk_current_login();
-    prior okulyk_attempts%rowtype;
-    score integer := 0;
-    stored text;
-    answer integer;
-begin
-    if who is null then
-        raise exception using errcode = 'P0001',
-            message = 'Бұл компьютердегі кіру сеансы табылмады немесе ескірді: бағдарламаны '
-                      'қайта іске қосып, қайта кіріңіз. Нәтиже сақталмады';
-    end if;
-    if p_attempt is null or length(p_attempt) not between 1 and 64
-       or array_ndims(p_rows) is distinct from 1 or cardinality(p_rows) <> 30
-       or array_ndims(p_answers) is distinct from 1 or cardinality(p_answers) <> 30 then
-        raise exception using errcode = '22023',
-            message = 'The attempt is refused: it must name 30 drawn questions and 30 answers';
-    end if;
-    select * into prior from okulyk_attempts a where a.attempt = p_attempt;
-    if found then
-        if prior.login <> who then
-            raise exception using errcode = '22023',
-                message = 'The attempt is refused: it was stored for another login';
-        end if;
-        return prior.score;
-    end if;
-    for q in 1 .. 30 loop
-        answer := p_answers[q];
-        if answer is null or answer < 1 or answer > 5 then
-            raise exception using errcode = '22023',
-                message = 'The attempt is refused: an answer is not a letter from A to E';
-        end if;
-        select b.ОтветПр into stored from БДТест b where b.rowid = p_rows[q];
-        -- A question removed since the attempt was drawn cannot be answered right.
-        continue when not found;
-        stored := coalesce(stored, '');
-        if stored !~ '^\s*[+-]?[0-9]+\s*$'
-           or btrim(stored)::numeric not between -2147483648 and 2147483647 then
-            raise exception using errcode = 'P0001',
-                message = '''' || stored || ''' is not a valid integer value';
-        end if;
-        if btrim(stored)::integer = answer then
-            score := score + 1;
-        end if;
-    end loop;
-    insert into Тесты (Пользователь, Верно) values (who, score);
-    insert into okulyk_attempts (attempt, login, score) values (p_attempt, who, score);
-    return score;
-end
-$$;
-
 -- Who may do what. The teacher's role: everything on the course. The lab role: read titles,
 -- questions without their right answers, logins and groups without passwords, and the
 -- results of the signed-in session's own login; write nothing but through the functions.
-revoke all on function okulyk_current_login(), okulyk_sign_in(text, text),
-    okulyk_submit(text, bigint[], integer[]) from public;
+revoke all on function okulyk_current_login(), okulyk_sign_in(text, text) from public;
 grant select, insert, update, delete on БДТест, Пользователи, Тесты, Лекции, Лабы, Видео
     to {teacher};
 grant select, insert on okulyk_attempts to {teacher};
@@ -186,8 +128,7 @@ grant usage, update on sequence "БДТест_rowid_seq", "Пользовате�
 grant select (Вопрос, Ответ1, Ответ2, Ответ3, Ответ4, Ответ5, rowid) on БДТест to {lab};
 grant select (Логин, Группа, rowid) on Пользователи to {lab};
 grant select on Тесты, Лекции, Лабы, Видео to {lab};
-grant execute on function okulyk_current_login(), okulyk_sign_in(text, text),
-    okulyk_submit(text, bigint[], integer[]) to {lab};
+grant execute on function okulyk_current_login(), okulyk_sign_in(text, text) to {lab};
 
 alter table Тесты enable row level security;
 create policy okulyk_teacher_results on Тесты to {teacher} using (true) with check (true);
