@@ -9,13 +9,17 @@ if ! command -v pg_virtualenv >/dev/null 2>&1; then
     exit 1
 fi
 export OKULYK_TEST_STORE=server
-# A port of its own: suites run side by side, and pg_virtualenv would give each one 5432.
+# A port of its own: suites run side by side, and pg_virtualenv would give each one 5432. It is
+# taken below the range the system hands out to outgoing connections, whose local ports a
+# listening server could not bind either.
 port_free() {
     ! (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null
 }
-port=$(( 20000 + ($$ * 7919 + $(date +%N | sed 's/^0*//;s/^$/0/')) % 40000 ))
+read -r ephemeral _ </proc/sys/net/ipv4/ip_local_port_range 2>/dev/null || ephemeral=32768
+span=$(( ephemeral - 20000 ))
+port=$(( 20000 + ($$ * 7919 + $(date +%N | sed 's/^0*//;s/^$/0/')) % span ))
 while ! port_free "$port"; do
-    port=$(( port + 1 ))
+    port=$(( 20000 + (port - 20000 + 1) % span ))
 done
 # UTF-8 whatever the machine's locale; no disk flushes, since the cluster is thrown away.
 exec pg_virtualenv -t -c "-p $port" -i "--encoding=UTF8 --locale=C.UTF-8" -o fsync=off \
