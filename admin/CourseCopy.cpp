@@ -12,12 +12,39 @@
 #include "Store.h"
 #include "Transaction.h"
 
+#include <QHash>
+
 namespace CourseCopy {
 
 namespace {
 
 const QString kResults = QStringLiteral("Тесты");
 const QString kRowId = QStringLiteral("rowid");
+
+// Every answer of an attempt, where the course keeps them: ТестИд names its row of results.
+const CourseTables::Table& answersTable()
+{
+    static const QString kInteger = QStringLiteral("INTEGER");
+    static const CourseTables::Table table = {QStringLiteral("Ответы"),
+                                              {{QStringLiteral("ТестИд"), kInteger},
+                                               {QStringLiteral("Номер"), kInteger},
+                                               {QStringLiteral("ВопросИд"), kInteger},
+                                               {QStringLiteral("Ответ"), kInteger},
+                                               {QStringLiteral("Верно"), kInteger}},
+                                              {}};
+    return table;
+}
+
+bool hasAnswersTable()
+{
+    Query present(QStringLiteral("answersTablePresent"));
+    present.setStatement(Connection::shared().address().isServer()
+                             ? Statements::Server::answersTablePresent
+                             : Statements::answersTablePresent);
+    present.open();
+    const QString value = present.text(0, 0);
+    return value == QLatin1String("1") || value == QLatin1String("true");
+}
 
 // One table as read from the source: the program's columns (the key left out) and, for the
 // results, the columns of their own; the rows' values in that order, and each row's id.
@@ -159,6 +186,8 @@ QList<TableRows> readCourse(const StoreAddress& source, QStringList& notes)
         Transaction transaction(Transaction::Intent::ReadOnly);
         for (const CourseTables::Table& course : CourseTables::all())
             tables << readTable(course, location, notes);
+        if (hasAnswersTable())
+            tables << readTable(answersTable(), location, notes);
         transaction.commit();
     }
     connection.close();
@@ -202,6 +231,41 @@ private:
     const QList<TableRows>& m_tables;
 };
 
+// A new file numbers the results 1, 2, ... in their order: the answers follow their result.
+// An answer whose result was deleted is kept without one.
+void renumberAnswers(QList<TableRows>& tables, QStringList& notes)
+{
+    const auto find = [&tables](const QString& name) -> TableRows* {
+        for (TableRows& table : tables) {
+            if (table.course->name == name)
+                return &table;
+        }
+        return nullptr;
+    };
+    const TableRows* results = find(kResults);
+    TableRows* answers = find(answersTable().name);
+    if (!results || !answers)
+        return;
+    QHash<qint64, qint64> position;
+    for (qsizetype i = 0; i < results->rowIds.size(); ++i)
+        position.insert(results->rowIds[i], i + 1);
+    qsizetype unlinked = 0;
+    for (QVariantList& row : answers->rows) {
+        const auto found = position.constFind(row[0].toLongLong());
+        if (row[0].isNull() || found == position.constEnd()) {
+            unlinked += row[0].isNull() ? 0 : 1;
+            row[0] = QVariant();
+            continue;
+        }
+        row[0] = *found;
+    }
+    if (unlinked > 0)
+        notes << QStringLiteral("%1: %2 answers belong to results that were deleted; they are "
+                                "kept without one")
+                     .arg(answersTable().name)
+                     .arg(unlinked);
+}
+
 QString serverType(ColumnKind kind)
 {
     switch (kind) {
@@ -241,7 +305,19 @@ Outcome writeServer(const StoreAddress& target, const QList<TableRows>& tables, 
 
     Outcome outcome;
     Transaction transaction(Transaction::Intent::ReadThenWrite);
-    for (const TableRows& table : tables) {
+    QList<TableRows> copied = tables;
+    if (!hasAnswersTable()) {
+        const auto answers = std::find_if(copied.begin(), copied.end(), [](const TableRows& t) {
+            return t.course->name == answersTable().name;
+        });
+        if (answers != copied.end()) {
+            outcome.notes << QStringLiteral("%1: the target has no table %2 to keep them in "
+                                            "(okulyk-admin upgrade adds it)")
+                                 .arg(answersTable().name, answersTable().name);
+            copied.erase(answers);
+        }
+    }
+    for (const TableRows& table : std::as_const(copied)) {
         qint64 rows = 0;
         try {
             rows = rowCount(table.course->name);
@@ -257,7 +333,7 @@ Outcome writeServer(const StoreAddress& target, const QList<TableRows>& tables, 
     }
     Progress progress(console, QStringLiteral("copying"), total);
     qint64 done = 0;
-    for (const TableRows& table : tables) {
+    for (const TableRows& table : std::as_const(copied)) {
         const QString& name = table.course->name;
         QStringList columns;
         for (const SourceColumn& column : table.columns) {
@@ -313,9 +389,12 @@ Outcome run(const StoreAddress& source, const StoreAddress& target, Console& con
     if (target.isServer()) {
         const Outcome written = writeServer(target, tables, console);
         outcome.tables = written.tables;
+        outcome.notes << written.notes;
         return outcome;
     }
-    CourseSource course(tables);
+    QList<TableRows> renumbered = tables;
+    renumberAnswers(renumbered, outcome.notes);
+    CourseSource course(renumbered);
     const Migration::Outcome written =
         Migration::run(course, target.path, console, QStringLiteral("copying"));
     outcome.tables = written.tables;

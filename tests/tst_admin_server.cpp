@@ -67,6 +67,8 @@ void fillCourse(const TestCourse& course)
         "alter table Тесты add column Баға text;"
         "insert into Тесты(Пользователь,Верно,Баға) values('Әсел',27,'өте жақсы'),"
         "('Нұрлан',null,null),('ghost',3,'');"
+        "insert into Ответы(ТестИд,Номер,ВопросИд,Ответ,Верно) select t.rowid, n, 3, n % 5 + 1, "
+        "n % 2 from Тесты t, generate_series(1, 30) n order by t.rowid, n;"
         "insert into Лекции(НазваниеЛекции,АдресЛекции) values('Кіріспе','/srv/okulyk/1.docx');"
         "insert into Видео(НазваниеВидео,АдресВидео) values('Бейне',null);"));
 }
@@ -240,6 +242,10 @@ void AdminServerTest::courseCopiesToAFileAndBackExactly()
              rowIds(original, QStringLiteral("БДТест")));
     QCOMPARE(fileColumn(backup, QStringLiteral("select Баға from Тесты order by rowid")),
              (QStringList{QStringLiteral("өте жақсы"), QString(), QString()}));
+    // Every answer comes with its result.
+    QCOMPARE(fileColumn(backup, QStringLiteral("select count(*) from Ответы a join Тесты t on "
+                                               "t.rowid = a.ТестИд")),
+             QStringList{QStringLiteral("90")});
 
     // A file of a file, and that file to a fresh server course, as its owner: the same rows,
     // under the same row ids.
@@ -279,6 +285,18 @@ void AdminServerTest::teacherBringsACourseIn()
     QCOMPARE(lab.scalar(QStringLiteral("select Логин from Пользователи order by rowid desc "
                                        "limit 1")),
              QStringLiteral("new"));
+
+    // An answer whose result was deleted is kept without one, and said so.
+    demo.exec(QStringLiteral("insert into Ответы(ТестИд,Номер,ВопросИд,Ответ,Верно) "
+                             "values(424242,1,1,1,0)"));
+    demo.useRole(TestCourse::Role::Teacher);
+    const QString orphan = demo.dir() + QStringLiteral("/orphan.mdb");
+    const AdminRun kept = runAdmin({"copy-course", kServer, orphan});
+    QCOMPARE(kept.status, int(Commands::DoneWithWarnings));
+    QVERIFY2(kept.messages.contains(QStringLiteral("belong to results that were deleted")),
+             qPrintable(kept.messages));
+    QCOMPARE(fileColumn(orphan, QStringLiteral("select ifnull(ТестИд, 'none') from Ответы")),
+             QStringList{QStringLiteral("none")});
 
     TestCourse withGrades;
     fillCourse(withGrades);
