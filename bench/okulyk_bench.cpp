@@ -258,9 +258,17 @@ void benchSubmit()
     DialogScript dialogs;
     TForm2 form([] { return QStringLiteral("оқушы1"); });
     sqlite3* raw = openRaw(database);
+    // Courses keep every answer beside the result (a benchmark course made earlier gets the
+    // table here).
+    sqlite3_exec(raw,
+                 "create table if not exists Ответы (ТестИд INTEGER, Номер INTEGER, ВопросИд "
+                 "INTEGER, Ответ INTEGER, Верно INTEGER)",
+                 nullptr, nullptr, nullptr);
     const auto [measured, baseline] = Bench::alternate(
         15, [&] { form.sSpeedButton3Click(); },
         [&] {
+            // The same 31 rows, in one transaction.
+            sqlite3_exec(raw, "begin immediate", nullptr, nullptr, nullptr);
             sqlite3_stmt* insert = nullptr;
             sqlite3_prepare_v2(raw, "Insert into Тесты(Пользователь,Верно) values(?,?)", -1,
                                &insert, nullptr);
@@ -268,14 +276,31 @@ void benchSubmit()
             sqlite3_bind_int(insert, 2, 7);
             sqlite3_step(insert);
             sqlite3_finalize(insert);
+            const sqlite3_int64 result = sqlite3_last_insert_rowid(raw);
+            sqlite3_stmt* answer = nullptr;
+            sqlite3_prepare_v2(raw,
+                               "insert into Ответы(ТестИд,Номер,ВопросИд,Ответ,Верно) "
+                               "values(?,?,?,?,?)",
+                               -1, &answer, nullptr);
+            for (int q = 1; q <= 30; ++q) {
+                sqlite3_bind_int64(answer, 1, result);
+                sqlite3_bind_int(answer, 2, q);
+                sqlite3_bind_int64(answer, 3, q * 3331);
+                sqlite3_bind_int(answer, 4, q % 5 + 1);
+                sqlite3_bind_int(answer, 5, q % 2);
+                sqlite3_step(answer);
+                sqlite3_reset(answer);
+            }
+            sqlite3_finalize(answer);
+            sqlite3_exec(raw, "commit", nullptr, nullptr, nullptr);
         },
         [&] { form.showModeless(); });
-    sqlite3_exec(raw, "delete from Тесты", nullptr, nullptr, nullptr);
+    sqlite3_exec(raw, "delete from Тесты; delete from Ответы", nullptr, nullptr, nullptr);
     sqlite3_close(raw);
     Bench::row(QStringLiteral("B6"),
-               QStringLiteral("submit (score, store the row), 100k questions"), Bench::ms(measured),
-               Bench::ms(baseline), measured / baseline, QStringLiteral("≤ 3×"),
-               measured <= 3 * baseline);
+               QStringLiteral("submit (score, store the row and its 30 answers), 100k questions"),
+               Bench::ms(measured), Bench::ms(baseline), measured / baseline,
+               QStringLiteral("≤ 3×"), measured <= 3 * baseline);
 }
 
 double readBytes(const QString& path)
