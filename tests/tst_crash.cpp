@@ -320,6 +320,16 @@ void CrashTest::killDriverRounds(Scenario scenario, int count)
 
         QString why;
         QVERIFY2(soundCourse(course, why), qPrintable(context + why));
+        if (scenario == Scenario::Results) {
+            // A result and its 30 answers are stored together or not at all.
+            QCOMPARE(course.scalar(QStringLiteral(
+                         "select (select count(*) from Тесты t where (select count(*) from "
+                         "Ответы a where a.ТестИд = t.rowid) <> 30) + (select count(*) from "
+                         "Ответы a where a.ТестИд not in (select rowid from Тесты))")),
+                     QStringLiteral("0"));
+            QCOMPARE(course.scalar(QStringLiteral("select count(*) from Ответы")),
+                     QString::number(30 * storedRows(course, scenario).size()));
+        }
         const QStringList stored = storedRows(course, scenario);
         QStringList expected = replayedRows(scenario, applied + acked, scores);
         if (stored != expected) {
