@@ -2,6 +2,7 @@
 
 #include "AccessFile.h"
 #include "AikenFormat.h"
+#include "AnswerRows.h"
 #include "AppError.h"
 #include "CommandLine.h"
 #include "Connection.h"
@@ -264,9 +265,11 @@ int exportQuestions(const QStringList& arguments, Console& console)
 
 int exportResults(const QStringList& arguments, Console& console)
 {
-    const CommandLine line(arguments, withCourse({QStringLiteral("user")}), {});
+    const CommandLine line(arguments, withCourse({QStringLiteral("user")}),
+                           {QStringLiteral("answers")});
     const QString file = requirePositional(line, 1,
                                            QStringLiteral("export-results FILE.csv [--user LOGIN] "
+                                                          "[--answers] "
                                                           "[--db PATH | --server SERVICE]"))
                              .constFirst();
     std::optional<QString> user;
@@ -274,6 +277,19 @@ int exportResults(const QStringList& arguments, Console& console)
         user = line.value(QStringLiteral("user"));
 
     openDatabase(line);
+    if (line.has(QStringLiteral("answers"))) {
+        const QList<AnswerRows::Row> answers = readWithProgress<AnswerRows::Row>(
+            console, QStringLiteral("reading answers"),
+            [&](const auto& progress) { return AnswerRows::read(user, progress); });
+        QStringList warnings;
+        if (answers.isEmpty())
+            warnings << (user
+                             ? QStringLiteral("no answers are kept for the login \"%1\"").arg(*user)
+                             : QStringLiteral("no answers are kept yet"));
+        return written(file, AnswerRows::csv(answers), line, warnings, console,
+                       counted(answers.size(), QStringLiteral("answer")) +
+                           QStringLiteral(" written"));
+    }
     const QList<Results::Row> rows = readWithProgress<Results::Row>(
         console, QStringLiteral("reading results"),
         [&](const auto& progress) { return Results::read(user, progress); });
@@ -441,9 +457,12 @@ QString helpText()
         "      рет). --dry-run ештеңе сақтамай, не сақталатынын көрсетеді.\n"
         "  okulyk-admin export-questions ФАЙЛ --format aiken|gift [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
         "      Сұрақтар банкін файлға жазады; оны қайта импорттау сол жолдарды береді.\n"
-        "  okulyk-admin export-results ФАЙЛ.csv [--user ЛОГИН] [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
+        "  okulyk-admin export-results ФАЙЛ.csv [--user ЛОГИН] [--answers]\n"
+        "                              [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
         "      Нәтижелерді CSV (UTF-8) файлына жазады: логин, топ, дұрыс жауап, сұрақ саны, "
         "пайыз.\n"
+        "      --answers: оның орнына сақталған әр жауап бір жолдан: логин, топ, тест, нөмір,\n"
+        "      сұрақтың rowid-і, сұрақ, таңдалған әріп, дұрыс әріп, дұрыс 0/1.\n"
         "  okulyk-admin report ФАЙЛ.html [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
         "      Топтар бойынша басып шығаруға арналған бір беттік есеп жасайды.\n"
         "  okulyk-admin migrate ЕСКІ.mdb ЖАҢА.mdb\n"
@@ -482,8 +501,11 @@ QString helpText()
         "      stores nothing.\n"
         "  okulyk-admin export-questions FILE --format aiken|gift [--db PATH | --server SERVICE]\n"
         "      Writes the question bank so that importing the file gives the same rows back.\n"
-        "  okulyk-admin export-results FILE.csv [--user LOGIN] [--db PATH | --server SERVICE]\n"
+        "  okulyk-admin export-results FILE.csv [--user LOGIN] [--answers]\n"
+        "                              [--db PATH | --server SERVICE]\n"
         "      Writes the results as CSV (UTF-8): login, group, right answers, out of, per cent.\n"
+        "      --answers writes every kept answer instead, a row each: login, group, attempt,\n"
+        "      number, question row id, question, chosen letter, right letter, right 0/1.\n"
         "  okulyk-admin report FILE.html [--db PATH | --server SERVICE]\n"
         "      Writes a printable one-page report by group.\n"
         "  okulyk-admin migrate OLD.mdb NEW.mdb\n"

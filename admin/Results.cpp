@@ -21,19 +21,6 @@ QString warningFor(const Row& row)
              QString::number(kQuestionsPerTest));
 }
 
-QString csvField(QString text)
-{
-    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
-    if (!text.isEmpty() && kFormulaStarts.contains(text[0]))
-        text.prepend(QLatin1Char('\''));
-    if (text.contains(QLatin1Char('"')) || text.contains(QLatin1Char(',')) ||
-        text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
-        text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        return QLatin1Char('"') + text + QLatin1Char('"');
-    }
-    return text;
-}
-
 QString groupLabel(const Row& row)
 {
     if (!row.known)
@@ -106,6 +93,19 @@ QString groupRow(const Group& group, bool total)
 }
 
 } // namespace
+
+QString csvField(QString text)
+{
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && kFormulaStarts.contains(text[0]))
+        text.prepend(QLatin1Char('\''));
+    if (text.contains(QLatin1Char('"')) || text.contains(QLatin1Char(',')) ||
+        text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
+        text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        return QLatin1Char('"') + text + QLatin1Char('"');
+    }
+    return text;
+}
 
 QList<Row> read(const std::optional<QString>& login, const std::function<void(qint64)>& progress)
 {

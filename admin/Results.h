@@ -39,6 +39,10 @@ QByteArray csv(const QList<Row>& rows, QStringList& warnings);
 QString report(const QList<Row>& rows, const QString& source, const QDateTime& when,
                QStringList& warnings);
 
+// A field of a CSV file: quoted where it must be, and written after an apostrophe where a
+// spreadsheet would run it as a formula.
+QString csvField(QString text);
+
 // The median of the scores (sorted or not); 0 for none.
 double median(QList<int> scores);
 

@@ -137,6 +137,8 @@ QList<Entry> catalogue()
                     true});
 
     entries.append({QStringLiteral("insertAnswer"), insertAnswer});
+    entries.append({QStringLiteral("answersWithResults"), answersWithResults});
+    entries.append({QStringLiteral("answersOfUserWithResults"), answersOfUserWithResults});
     entries.append({QStringLiteral("answersTablePresent"), answersTablePresent, true});
     entries.append({QStringLiteral("rowsWithIds"), rowsWithIds(QStringLiteral("Тесты"))});
     entries.append({QStringLiteral("rowCount"), rowCount(QStringLiteral("Лекции"))});

@@ -169,6 +169,19 @@ inline const QString resultsWithGroupsSelect =
                    "order by u.rowid limit 1), t.Верно from Тесты t");
 inline const QStringList resultsWithGroups = {resultsWithGroupsSelect,
                                               QStringLiteral("order by t.rowid")};
+// Every kept answer with its attempt's login and group, its question's text and right answer,
+// attempt by attempt in stored order and by number within one.
+inline const QString answersWithResultsSelect =
+    QStringLiteral("select t.Пользователь, (select coalesce(u.Группа, '') from Пользователи u "
+                   "where u.Логин = t.Пользователь order by u.rowid limit 1), a.ТестИд, a.Номер, "
+                   "a.ВопросИд, q.Вопрос, a.Ответ, q.ОтветПр, a.Верно "
+                   "from Ответы a join Тесты t on t.rowid = a.ТестИд "
+                   "left join БДТест q on q.rowid = a.ВопросИд");
+inline const QStringList answersWithResults = {answersWithResultsSelect,
+                                               QStringLiteral("order by t.rowid, a.Номер")};
+inline const QStringList answersOfUserWithResults = {answersWithResultsSelect,
+                                                     QStringLiteral("where t.Пользователь= :a"),
+                                                     QStringLiteral("order by t.rowid, a.Номер")};
 inline const QStringList resultsOfUserWithGroups = {resultsWithGroupsSelect,
                                                     QStringLiteral("where t.Пользователь= :a"),
                                                     QStringLiteral("order by t.rowid")};

@@ -70,6 +70,7 @@ private slots:
     void reportSummarisesEachGroup();
     void longWorkShowsProgress();
     void upgradeAddsTheAnswersTableOnce();
+    void answersCsvHasARowPerAnswer();
 };
 
 void AdminCommandsTest::importAppendsAfterTheRowsThereInOrder()
@@ -465,6 +466,41 @@ void AdminCommandsTest::upgradeAddsTheAnswersTableOnce()
     QCOMPARE(again.status, int(Commands::Done));
     QVERIFY(again.output.contains(QStringLiteral("up to date")));
     QCOMPARE(fileHash(course.dbPath()), file);
+}
+
+// One row per kept answer, attempt by attempt in stored order, for a pivot table; a result's
+// answers under its login and group, a removed question with an empty text.
+void AdminCommandsTest::answersCsvHasARowPerAnswer()
+{
+    TestCourse course;
+    course.exec(QStringLiteral(
+        "insert into Пользователи(Логин,Пароль,Группа) values('Әсел','1','ИС-21');"
+        "insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр) values"
+        "('=1+1, \"екі\"?','a','b','c','d','e',2),('Q2','a','b','c','d','e','x');"
+        "insert into Тесты(Пользователь,Верно) values('Әсел',1),('ghost',0);"
+        "insert into Ответы values(2,1,2,5,0),(1,2,2,3,0),(1,1,1,2,1),(2,2,9,7,0)"));
+    const AdminRun all = runAdmin({"export-results", "answers.csv", "--answers"});
+    QCOMPARE(all.status, int(Commands::Done));
+    QFile file(course.dir() + QStringLiteral("/answers.csv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(),
+             "\xEF\xBB\xBF" +
+                 QStringLiteral("Логин,Топ,Тест,Нөмір,Сұрақ (rowid),Сұрақ,Таңдалған жауап,"
+                                "Дұрыс жауап,Дұрыс\r\n"
+                                "Әсел,ИС-21,1,1,1,\"'=1+1, \"\"екі\"\"?\",B,B,1\r\n"
+                                "Әсел,ИС-21,1,2,2,Q2,C,x,0\r\n"
+                                "ghost,,2,1,2,Q2,E,x,0\r\n"
+                                "ghost,,2,2,9,,7,,0\r\n")
+                     .toUtf8());
+
+    QCOMPARE(runAdmin({"export-results", "one.csv", "--answers", "--user", "ghost"}).status,
+             int(Commands::Done));
+    course.exec(QStringLiteral("drop table Ответы"));
+    const AdminRun none = runAdmin({"export-results", "none.csv", "--answers"});
+    QCOMPARE(none.status, int(Commands::Failed));
+    QVERIFY2(none.messages.contains(QStringLiteral("okulyk-admin upgrade")),
+             qPrintable(none.messages));
+    QVERIFY(!QFile::exists(course.dir() + QStringLiteral("/none.csv")));
 }
 
 QTEST_GUILESS_MAIN(AdminCommandsTest)

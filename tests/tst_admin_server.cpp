@@ -142,6 +142,19 @@ void AdminServerTest::commandsWorkOnAServerCourse()
     QVERIFY(csv.open(QIODevice::ReadOnly));
     QVERIFY(QString::fromUtf8(csv.readAll()).contains(QStringLiteral("Әсел,ІТ-21,24,30,80")));
     QCOMPARE(runAdmin({"report", "report.html", "--server", kService}).status, int(Commands::Done));
+    // Every kept answer, a row each, under its attempt's login and group.
+    course.exec(QStringLiteral("insert into Ответы(ТестИд,Номер,ВопросИд,Ответ,Верно) select "
+                               "t.rowid, 1, q.rowid, 2, 0 from Тесты t, БДТест q order by "
+                               "q.rowid limit 1"));
+    QCOMPARE(runAdmin({"export-results", "answers.csv", "--answers", "--server", kService}).status,
+             int(Commands::Done));
+    QFile answers(QStringLiteral("answers.csv"));
+    QVERIFY(answers.open(QIODevice::ReadOnly));
+    const QString firstAnswer =
+        QString::fromUtf8(answers.readAll()).split(QStringLiteral("\r\n")).value(1);
+    QCOMPARE(firstAnswer.section(u',', 0, 3),
+             QStringLiteral("Әсел,ІТ-21,%1,1")
+                 .arg(course.scalar(QStringLiteral("select rowid from Тесты"))));
 
     // One course at a time; and a lab computer's role may not change the bank.
     QCOMPARE(runAdmin({"report", "r.html", "--db", "db.mdb", "--server", kService}).status,
