@@ -10,16 +10,6 @@
 
 namespace AnswerRows {
 
-namespace {
-
-// "1".."5" as the letter of the answer, anything else as it is.
-QString letter(const QString& stored)
-{
-    bool ok = false;
-    const int number = stored.trimmed().toInt(&ok);
-    return ok && number >= 1 && number <= 5 ? QString(QChar(u'A' + number - 1)) : stored;
-}
-
 bool keepsAnswers()
 {
     Query present(QStringLiteral("answersTablePresent"));
@@ -31,15 +21,35 @@ bool keepsAnswers()
     return value == QLatin1String("1") || value == QLatin1String("true");
 }
 
+int optionNumber(const QString& stored)
+{
+    bool ok = false;
+    const int number = stored.trimmed().toInt(&ok);
+    return ok && number >= 1 && number <= 5 ? number : 0;
+}
+
+QString letter(const QString& stored)
+{
+    const int number = optionNumber(stored);
+    return number > 0 ? QString(QChar(u'A' + number - 1)) : stored;
+}
+
+namespace {
+
+void requireKeptAnswers()
+{
+    if (!keepsAnswers())
+        throw AppError(QStringLiteral("%1: this course keeps no answers yet (okulyk-admin "
+                                      "upgrade adds the table; attempts after it keep theirs)")
+                           .arg(Connection::shared().location()));
+}
+
 } // namespace
 
 QList<Row> read(const std::optional<QString>& login, const std::function<void(qint64)>& progress)
 {
     Transaction transaction(Transaction::Intent::ReadOnly);
-    if (!keepsAnswers())
-        throw AppError(QStringLiteral("%1: this course keeps no answers yet (okulyk-admin "
-                                      "upgrade adds the table; attempts after it keep theirs)")
-                           .arg(Connection::shared().location()));
+    requireKeptAnswers();
     Query answers(QStringLiteral("answers"));
     answers.setStatement(login ? Statements::answersOfUserWithResults
                                : Statements::answersWithResults);
@@ -56,6 +66,61 @@ QList<Row> read(const std::optional<QString>& login, const std::function<void(qi
             progress(rows.size());
     });
     return rows;
+}
+
+KeptAttempts scanAttempts(const Narrowing& narrowing,
+                          const std::function<void(const QList<ItemStatistics::Answer>&)>& attempt,
+                          const std::function<void(qint64)>& progress)
+{
+    Transaction transaction(Transaction::Intent::ReadOnly);
+    requireKeptAnswers();
+    Query marks(QStringLiteral("attemptMarks"));
+    marks.setStatement(
+        Statements::attemptMarks(narrowing.group.has_value(), narrowing.since.has_value()));
+    if (narrowing.group)
+        marks.bind(QStringLiteral("g"), *narrowing.group);
+    if (narrowing.since)
+        marks.bind(QStringLiteral("s"), narrowing.since->toSecsSinceEpoch());
+    KeptAttempts kept;
+    QList<ItemStatistics::Answer> answers;
+    qint64 current = 0;
+    qint64 read = 0;
+    const auto finishAttempt = [&] {
+        if (answers.isEmpty())
+            return;
+        attempt(answers);
+        ++kept.attempts;
+        answers.clear();
+    };
+    marks.scan([&](const Cursor& cursor) {
+        const qint64 id = cursor.value(0).toLongLong();
+        if (id != current) {
+            finishAttempt();
+            current = id;
+        }
+        bool ok = false;
+        const int mark = cursor.value(4).toInt(&ok);
+        if (ok && (mark == 0 || mark == 1))
+            answers.append({cursor.value(1).toInt(), cursor.value(2).toLongLong(),
+                            cursor.value(3).toInt(), double(mark)});
+        else
+            ++kept.leftOut;
+        if (progress && ++read % 1000 == 0)
+            progress(read);
+    });
+    finishAttempt();
+    return kept;
+}
+
+QHash<qint64, BankEntry> bankEntries()
+{
+    Query bank(QStringLiteral("bankTextsAndKeys"));
+    bank.setStatement(Statements::bankTextsAndKeys);
+    QHash<qint64, BankEntry> entries;
+    bank.scan([&](const Cursor& cursor) {
+        entries.insert(cursor.value(0).toLongLong(), {cursor.text(1), cursor.text(2)});
+    });
+    return entries;
 }
 
 QByteArray csv(const QList<Row>& rows)

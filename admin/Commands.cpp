@@ -10,6 +10,8 @@
 #include "CourseCopy.h"
 #include "CourseUpgrade.h"
 #include "GiftFormat.h"
+#include "ItemReport.h"
+#include "ItemStatistics.h"
 #include "Migration.h"
 #include "Progress.h"
 #include "QuestionFile.h"
@@ -301,20 +303,107 @@ int exportResults(const QStringList& arguments, Console& console)
                    counted(rows.size(), QStringLiteral("result")) + QStringLiteral(" written"));
 }
 
-int report(const QStringList& arguments, Console& console)
+// --group and --since: which kept attempts an item analysis takes.
+AnswerRows::Narrowing narrowingOf(const CommandLine& line)
 {
-    const CommandLine line(arguments, withCourse({}), {});
+    AnswerRows::Narrowing narrowing;
+    if (line.has(QStringLiteral("group")))
+        narrowing.group = line.value(QStringLiteral("group"));
+    if (line.has(QStringLiteral("since"))) {
+        const QDate day =
+            QDate::fromString(line.value(QStringLiteral("since")), QStringLiteral("yyyy-MM-dd"));
+        if (!day.isValid())
+            throw UsageError{QStringLiteral("--since is a date written YYYY-MM-DD")};
+        narrowing.since = day.startOfDay();
+    }
+    return narrowing;
+}
+
+// The narrowing in words, for the report.
+QString narrowingText(const AnswerRows::Narrowing& narrowing)
+{
+    QStringList parts = {QStringLiteral("Жауаптары сақталған әрекеттер бойынша")};
+    if (narrowing.group)
+        parts << QStringLiteral("топ: %1").arg(
+            narrowing.group->isEmpty() ? QStringLiteral("(тобы көрсетілмеген)") : *narrowing.group);
+    if (narrowing.since)
+        parts << QStringLiteral("%1 бастап")
+                     .arg(narrowing.since->toString(QStringLiteral("yyyy-MM-dd")));
+    return parts.join(QStringLiteral(" · "));
+}
+
+struct ItemAnalysis {
+    ItemStatistics::Analysis analysis;
+    QList<ItemReport::Item> items;
+    QStringList warnings;
+};
+
+// Reads the kept answers that the narrowing takes and analyses them.
+ItemAnalysis analyseItems(const AnswerRows::Narrowing& narrowing, Console& console)
+{
+    ItemStatistics::Collector collector;
+    AnswerRows::KeptAttempts kept;
+    {
+        Progress progress(console, QStringLiteral("reading answers"), 0);
+        kept = AnswerRows::scanAttempts(
+            narrowing,
+            [&](const QList<ItemStatistics::Answer>& answers) { collector.add(answers); },
+            [&](qint64 done) { progress.step(done); });
+    }
+    ItemAnalysis result;
+    result.analysis = collector.analyse();
+    result.items = ItemReport::items(result.analysis, AnswerRows::bankEntries());
+    if (kept.leftOut > 0)
+        result.warnings << QStringLiteral("%1 whose mark is not 0 or 1 left out")
+                               .arg(counted(kept.leftOut, QStringLiteral("answer")));
+    return result;
+}
+
+int itemStats(const QStringList& arguments, Console& console)
+{
+    const CommandLine line(arguments,
+                           withCourse({QStringLiteral("group"), QStringLiteral("since")}), {});
     const QString file = requirePositional(line, 1,
-                                           QStringLiteral("report FILE.html "
+                                           QStringLiteral("item-stats FILE.csv [--group GROUP] "
+                                                          "[--since YYYY-MM-DD] "
                                                           "[--db PATH | --server SERVICE]"))
                              .constFirst();
+    const AnswerRows::Narrowing narrowing = narrowingOf(line);
+    openDatabase(line);
+    ItemAnalysis analysed = analyseItems(narrowing, console);
+    if (analysed.analysis.test.attempts == 0)
+        analysed.warnings << QStringLiteral("no kept answers fit; nothing to analyse");
+    console.line(ItemReport::summary(analysed.analysis.test));
+    return written(file, ItemReport::csv(analysed.items), line, analysed.warnings, console,
+                   counted(analysed.items.size(), QStringLiteral("question")) +
+                       QStringLiteral(" analysed"));
+}
+
+int report(const QStringList& arguments, Console& console)
+{
+    const CommandLine line(arguments,
+                           withCourse({QStringLiteral("group"), QStringLiteral("since")}), {});
+    const QString file = requirePositional(line, 1,
+                                           QStringLiteral("report FILE.html [--group GROUP] "
+                                                          "[--since YYYY-MM-DD] "
+                                                          "[--db PATH | --server SERVICE]"))
+                             .constFirst();
+    const AnswerRows::Narrowing narrowing = narrowingOf(line);
     openDatabase(line);
     const QList<Results::Row> rows = readWithProgress<Results::Row>(
         console, QStringLiteral("reading results"),
         [](const auto& progress) { return Results::read(std::nullopt, progress); });
     QStringList warnings;
-    const QString html = Results::report(rows, Connection::shared().location(),
-                                         QDateTime::currentDateTime(), warnings);
+    QString section = ItemReport::htmlWithoutAnswers();
+    if (AnswerRows::keepsAnswers()) {
+        const ItemAnalysis analysed = analyseItems(narrowing, console);
+        warnings << analysed.warnings;
+        section =
+            ItemReport::htmlSection(analysed.analysis, analysed.items, narrowingText(narrowing));
+    }
+    const QString html =
+        Results::report(rows, Connection::shared().location(), QDateTime::currentDateTime(),
+                        warnings, section, ItemReport::htmlStyle());
     return written(file, html.toUtf8(), line, warnings, console,
                    QStringLiteral("report of ") + counted(rows.size(), QStringLiteral("result")));
 }
@@ -463,8 +552,15 @@ QString helpText()
         "пайыз.\n"
         "      --answers: оның орнына сақталған әр жауап бір жолдан: логин, топ, тест, нөмір,\n"
         "      сұрақтың rowid-і, сұрақ, таңдалған әріп, дұрыс әріп, дұрыс 0/1.\n"
-        "  okulyk-admin report ФАЙЛ.html [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
-        "      Топтар бойынша басып шығаруға арналған бір беттік есеп жасайды.\n"
+        "  okulyk-admin report ФАЙЛ.html [--group ТОП] [--since ЖЖЖЖ-АА-КК]\n"
+        "                      [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
+        "      Топтар бойынша басып шығаруға арналған есеп жасайды; жауаптар сақталса,\n"
+        "      оған сұрақтарды талдау қосылады (альбомдық A4 бетке 40 сұрақтан).\n"
+        "  okulyk-admin item-stats ФАЙЛ.csv [--group ТОП] [--since ЖЖЖЖ-АА-КК]\n"
+        "                          [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
+        "      Әр сұрақтың көрсеткіштерін CSV файлына жазады: түсу саны, жеңілдік, SD,\n"
+        "      ажырату, тиімділік, D27, A–E таңдалу үлесі, дұрыс әріп, белгілер. --group\n"
+        "      бір топтың, --since сол күннен бергі әрекеттерін ғана алады.\n"
         "  okulyk-admin migrate ЕСКІ.mdb ЖАҢА.mdb\n"
         "      Microsoft Access дерекқорын жаңа SQLite файлына көшіреді (бар файлдың үстіне\n"
         "      жазбайды).\n"
@@ -506,8 +602,15 @@ QString helpText()
         "      Writes the results as CSV (UTF-8): login, group, right answers, out of, per cent.\n"
         "      --answers writes every kept answer instead, a row each: login, group, attempt,\n"
         "      number, question row id, question, chosen letter, right letter, right 0/1.\n"
-        "  okulyk-admin report FILE.html [--db PATH | --server SERVICE]\n"
-        "      Writes a printable one-page report by group.\n"
+        "  okulyk-admin report FILE.html [--group GROUP] [--since YYYY-MM-DD]\n"
+        "                      [--db PATH | --server SERVICE]\n"
+        "      Writes a printable report by group; where answers are kept, with the item\n"
+        "      analysis after it (40 questions to a landscape A4 page).\n"
+        "  okulyk-admin item-stats FILE.csv [--group GROUP] [--since YYYY-MM-DD]\n"
+        "                          [--db PATH | --server SERVICE]\n"
+        "      Writes each question's figures as CSV: drawn, facility, sd, discrimination,\n"
+        "      efficiency, d27, the share of each option A-E, right letter, flags. --group\n"
+        "      takes one group's attempts, --since those stored from that day on.\n"
         "  okulyk-admin migrate OLD.mdb NEW.mdb\n"
         "      Copies a Microsoft Access database into a new SQLite file (never over an\n"
         "      existing one).\n"
@@ -555,6 +658,8 @@ int run(const QStringList& arguments, Console& console)
             return exportResults(rest, console);
         if (command == QLatin1String("report"))
             return report(rest, console);
+        if (command == QLatin1String("item-stats"))
+            return itemStats(rest, console);
         if (command == QLatin1String("migrate"))
             return migrate(rest, console);
         if (command == QLatin1String("server-init"))

@@ -1,5 +1,6 @@
 #include "CourseCopy.h"
 
+#include "AnswerRows.h"
 #include "AppError.h"
 #include "Connection.h"
 #include "CourseTables.h"
@@ -30,20 +31,10 @@ const CourseTables::Table& answersTable()
                                                {QStringLiteral("Номер"), kInteger},
                                                {QStringLiteral("ВопросИд"), kInteger},
                                                {QStringLiteral("Ответ"), kInteger},
-                                               {QStringLiteral("Верно"), kInteger}},
+                                               {QStringLiteral("Верно"), kInteger},
+                                               {QStringLiteral("Время"), kInteger}},
                                               {}};
     return table;
-}
-
-bool hasAnswersTable()
-{
-    Query present(QStringLiteral("answersTablePresent"));
-    present.setStatement(Connection::shared().address().isServer()
-                             ? Statements::Server::answersTablePresent
-                             : Statements::answersTablePresent);
-    present.open();
-    const QString value = present.text(0, 0);
-    return value == QLatin1String("1") || value == QLatin1String("true");
 }
 
 // One table as read from the source: the program's columns (the key left out) and, for the
@@ -186,7 +177,7 @@ QList<TableRows> readCourse(const StoreAddress& source, QStringList& notes)
         Transaction transaction(Transaction::Intent::ReadOnly);
         for (const CourseTables::Table& course : CourseTables::all())
             tables << readTable(course, location, notes);
-        if (hasAnswersTable())
+        if (AnswerRows::keepsAnswers())
             tables << readTable(answersTable(), location, notes);
         transaction.commit();
     }
@@ -306,7 +297,7 @@ Outcome writeServer(const StoreAddress& target, const QList<TableRows>& tables, 
     Outcome outcome;
     Transaction transaction(Transaction::Intent::ReadThenWrite);
     QList<TableRows> copied = tables;
-    if (!hasAnswersTable()) {
+    if (!AnswerRows::keepsAnswers()) {
         const auto answers = std::find_if(copied.begin(), copied.end(), [](const TableRows& t) {
             return t.course->name == answersTable().name;
         });

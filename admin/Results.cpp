@@ -165,7 +165,7 @@ double median(QList<int> scores)
 }
 
 QString report(const QList<Row>& rows, const QString& source, const QDateTime& when,
-               QStringList& warnings)
+               QStringList& warnings, const QString& appendix, const QString& appendixStyle)
 {
     QMap<QString, Group> groups;
     Group total{QStringLiteral("Барлығы"), {}};
@@ -183,27 +183,31 @@ QString report(const QList<Row>& rows, const QString& source, const QDateTime& w
         total.scores << *row.score;
     }
 
-    QString html = QStringLiteral(
-        "<!DOCTYPE html>\n<html lang=\"kk\">\n<head>\n<meta charset=\"utf-8\">\n"
-        "<title>Тест нәтижелері</title>\n<style>\n"
-        "@page { size: A4; margin: 15mm; }\n"
-        "body { font-family: \"Liberation Sans\", Arial, sans-serif; font-size: 10pt; "
-        "color: #000; margin: 0 auto; max-width: 180mm; }\n"
-        "h1 { font-size: 16pt; margin: 0 0 2mm; }\n"
-        "p.meta { margin: 0 0 5mm; color: #333; }\n"
-        "table { border-collapse: collapse; width: 100%; }\n"
-        "th, td { border-bottom: 0.3mm solid #999; padding: 1.5mm 2mm; text-align: right; "
-        "vertical-align: middle; }\n"
-        "th[scope=row], thead th:first-child { text-align: left; }\n"
-        "thead th { border-bottom: 0.5mm solid #000; }\n"
-        "tr { page-break-inside: avoid; }\n"
-        "tr.total th, tr.total td { font-weight: bold; border-top: 0.5mm solid #000; }\n"
-        "svg.histogram { width: 62mm; height: 12mm; display: block; margin-left: auto; }\n"
-        "svg.histogram rect { fill: #2b5d8a; }\n"
-        "svg.histogram .axis { stroke: #000; stroke-width: 1; }\n"
-        "svg.histogram text { font-size: 9px; text-anchor: middle; fill: #000; }\n"
-        "p.note { margin-top: 4mm; }\n"
-        "</style>\n</head>\n<body>\n<h1>Тест нәтижелері</h1>\n");
+    QString html =
+        QStringLiteral(
+            "<!DOCTYPE html>\n<html lang=\"kk\">\n<head>\n<meta charset=\"utf-8\">\n"
+            "<title>Тест нәтижелері</title>\n<style>\n"
+            "@page { size: A4; margin: 15mm; }\n"
+            "body { font-family: \"Liberation Sans\", Arial, sans-serif; font-size: 10pt; "
+            "color: #000; margin: 0; }\n"
+            "div.results { margin: 0 auto; max-width: 180mm; }\n"
+            "h1 { font-size: 16pt; margin: 0 0 2mm; }\n"
+            "p.meta { margin: 0 0 5mm; color: #333; }\n"
+            "table { border-collapse: collapse; width: 100%; }\n"
+            "th, td { border-bottom: 0.3mm solid #999; padding: 1.5mm 2mm; text-align: right; "
+            "vertical-align: middle; }\n"
+            "th[scope=row], thead th:first-child { text-align: left; }\n"
+            "thead th { border-bottom: 0.5mm solid #000; }\n"
+            "tr { page-break-inside: avoid; }\n"
+            "tr.total th, tr.total td { font-weight: bold; border-top: 0.5mm solid #000; }\n"
+            "svg.histogram { width: 62mm; height: 12mm; display: block; margin-left: auto; }\n"
+            "svg.histogram rect { fill: #2b5d8a; }\n"
+            "svg.histogram .axis { stroke: #000; stroke-width: 1; }\n"
+            "svg.histogram text { font-size: 9px; text-anchor: middle; fill: #000; }\n"
+            "p.note { margin-top: 4mm; }\n") +
+        appendixStyle +
+        QStringLiteral("</style>\n</head>\n<body>\n<div class=\"results\">\n"
+                       "<h1>Тест нәтижелері</h1>\n");
     html += QStringLiteral("<p class=\"meta\">Дерекқор: %1 · %2 · %3 сұрақтан</p>\n")
                 .arg(source.toHtmlEscaped(), when.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
                      QString::number(kQuestionsPerTest));
@@ -221,7 +225,7 @@ QString report(const QList<Row>& rows, const QString& source, const QDateTime& w
                                "нәтиже есепке алынбады.</p>\n")
                     .arg(kQuestionsPerTest)
                     .arg(left);
-    html += QStringLiteral("</body>\n</html>\n");
+    html += QStringLiteral("</div>\n") + appendix + QStringLiteral("</body>\n</html>\n");
     return html;
 }
 

@@ -35,9 +35,11 @@ QList<Row> read(const std::optional<QString>& login = std::nullopt,
 QByteArray csv(const QList<Row>& rows, QStringList& warnings);
 
 // A one-page HTML report: per group, the attempts, the mean and the median score and a
-// histogram of the scores as inline SVG. No script, nothing loaded from elsewhere.
+// histogram of the scores as inline SVG, then the appendix (with its style sheet) where given.
+// No script, nothing loaded from elsewhere.
 QString report(const QList<Row>& rows, const QString& source, const QDateTime& when,
-               QStringList& warnings);
+               QStringList& warnings, const QString& appendix = {},
+               const QString& appendixStyle = {});
 
 // A field of a CSV file: quoted where it must be, and written after an apostrophe where a
 // spreadsheet would run it as a formula.

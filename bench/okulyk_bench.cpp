@@ -1,6 +1,7 @@
-// The benchmark table, rows B2 to B8: each of the program's heavy paths, timed as the median of
-// repeated runs on generated course databases, beside a baseline measured in the same run.
-//   okulyk_bench [ROW...]        ROW is b2 .. b8; all of them when none is named
+// The benchmark table, rows B2 to B8 and B13: each of the program's heavy paths, timed as the
+// median of repeated runs on generated course databases, beside a baseline measured in the same
+// run.
+//   okulyk_bench [ROW...]        ROW is b2 .. b8 or b13; all of them when none is named
 // Prints "ROW|..." lines, which scripts/bench lays out as a table.
 
 #include "BenchSupport.h"
@@ -27,6 +28,7 @@
 #include <QPdfDocument>
 #include <QProcess>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -259,10 +261,10 @@ void benchSubmit()
     TForm2 form([] { return QStringLiteral("оқушы1"); });
     sqlite3* raw = openRaw(database);
     // Courses keep every answer beside the result (a benchmark course made earlier gets the
-    // table here).
+    // table, as it is today, here).
     sqlite3_exec(raw,
-                 "create table if not exists Ответы (ТестИд INTEGER, Номер INTEGER, ВопросИд "
-                 "INTEGER, Ответ INTEGER, Верно INTEGER)",
+                 "drop table if exists Ответы; create table Ответы (ТестИд INTEGER, Номер "
+                 "INTEGER, ВопросИд INTEGER, Ответ INTEGER, Верно INTEGER, Время INTEGER)",
                  nullptr, nullptr, nullptr);
     const auto [measured, baseline] = Bench::alternate(
         15, [&] { form.sSpeedButton3Click(); },
@@ -279,8 +281,8 @@ void benchSubmit()
             const sqlite3_int64 result = sqlite3_last_insert_rowid(raw);
             sqlite3_stmt* answer = nullptr;
             sqlite3_prepare_v2(raw,
-                               "insert into Ответы(ТестИд,Номер,ВопросИд,Ответ,Верно) "
-                               "values(?,?,?,?,?)",
+                               "insert into Ответы(ТестИд,Номер,ВопросИд,Ответ,Верно,Время) "
+                               "values(?,?,?,?,?,?)",
                                -1, &answer, nullptr);
             for (int q = 1; q <= 30; ++q) {
                 sqlite3_bind_int64(answer, 1, result);
@@ -288,6 +290,7 @@ void benchSubmit()
                 sqlite3_bind_int64(answer, 3, q * 3331);
                 sqlite3_bind_int(answer, 4, q % 5 + 1);
                 sqlite3_bind_int(answer, 5, q % 2);
+                sqlite3_bind_int64(answer, 6, 1796860800);
                 sqlite3_step(answer);
                 sqlite3_reset(answer);
             }
@@ -521,6 +524,123 @@ void benchImport()
                QStringLiteral("≤ 2×"), measured <= 2 * baseline);
 }
 
+// A course of 100,000 submitted attempts of 30 answers each over a bank of 1,000 questions,
+// made once: each student's ability and each question's difficulty decide the marks, so that
+// the figures have something to find.
+QString answeredCourse()
+{
+    constexpr int attempts = 100000;
+    constexpr int bank = 1000;
+    const QString path = Bench::dataFolder() + QStringLiteral("/answers100k.mdb");
+    if (QFile::exists(path))
+        return path;
+    QFile schemaFile(QStringLiteral(OKULYK_SCHEMA));
+    schemaFile.open(QIODevice::ReadOnly);
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    sqlite3* db = openRaw(partial);
+    sqlite3_exec(db, schemaFile.readAll().constData(), nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
+    sqlite3_stmt* question = nullptr;
+    sqlite3_prepare_v2(db,
+                       "insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр) "
+                       "values(?,?,?,?,?,?,?)",
+                       -1, &question, nullptr);
+    for (int i = 0; i < bank; ++i) {
+        const Bench::QuestionTexts texts = Bench::questionTexts(i);
+        sqlite3_bind_text(question, 1, texts.question.constData(), -1, SQLITE_TRANSIENT);
+        for (int a = 0; a < 5; ++a)
+            sqlite3_bind_text(question, a + 2, texts.answers[a].constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(question, 7, texts.right);
+        sqlite3_step(question);
+        sqlite3_reset(question);
+    }
+    sqlite3_finalize(question);
+    sqlite3_stmt* result = nullptr;
+    sqlite3_prepare_v2(db, "insert into Тесты(Пользователь,Верно) values(?,?)", -1, &result,
+                       nullptr);
+    sqlite3_stmt* answer = nullptr;
+    sqlite3_prepare_v2(db,
+                       "insert into Ответы(ТестИд,Номер,ВопросИд,Ответ,Верно,Время) "
+                       "values(?,?,?,?,?,?)",
+                       -1, &answer, nullptr);
+    QRandomGenerator random(19);
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
+        const double ability = random.generateDouble();
+        int marks[30];
+        int drawn[30];
+        int score = 0;
+        for (int q = 0; q < 30; ++q) {
+            drawn[q] = 1 + int(random.bounded(bank));
+            const double easiness = double(drawn[q] % 100) / 100;
+            marks[q] = random.generateDouble() < 0.15 + 0.7 * (ability + easiness) / 2 ? 1 : 0;
+            score += marks[q];
+        }
+        const QByteArray login = "оқушы" + QByteArray::number(attempt % 3000);
+        sqlite3_bind_text(result, 1, login.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(result, 2, score);
+        sqlite3_step(result);
+        sqlite3_reset(result);
+        for (int q = 0; q < 30; ++q) {
+            const int right = Bench::questionTexts(drawn[q] - 1).right;
+            sqlite3_bind_int(answer, 1, attempt);
+            sqlite3_bind_int(answer, 2, q + 1);
+            sqlite3_bind_int(answer, 3, drawn[q]);
+            sqlite3_bind_int(answer, 4, marks[q] ? right : right % 5 + 1);
+            sqlite3_bind_int(answer, 5, marks[q]);
+            sqlite3_bind_int64(answer, 6, 1788000000 + attempt * 60);
+            sqlite3_step(answer);
+            sqlite3_reset(answer);
+        }
+    }
+    sqlite3_finalize(result);
+    sqlite3_finalize(answer);
+    sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QFile::rename(partial, path);
+    return path;
+}
+
+void benchItemStatistics()
+{
+    const QString database = answeredCourse();
+    QTemporaryDir scratch;
+    const QString csv = scratch.filePath(QStringLiteral("items.csv"));
+    bool ok = true;
+    const double measured = Bench::time(3, [&] {
+        QProcess admin;
+        admin.start(QStringLiteral(OKULYK_ADMIN),
+                    {QStringLiteral("item-stats"), csv, QStringLiteral("--db"), database});
+        admin.waitForFinished(-1);
+        ok = ok && admin.exitCode() == 0;
+    });
+    // The same rows read by the raw C API, each value fetched, nothing computed.
+    const double baseline = Bench::time(3, [&] {
+        sqlite3* db = openRaw(database);
+        sqlite3_stmt* rows = nullptr;
+        sqlite3_prepare_v2(db,
+                           "select a.ТестИд, a.Номер, a.ВопросИд, a.Ответ, a.Верно from Ответы a "
+                           "join Тесты t on t.rowid = a.ТестИд where a.ТестИд is not null "
+                           "order by a.ТестИд, a.Номер",
+                           -1, &rows, nullptr);
+        qint64 sum = 0;
+        while (sqlite3_step(rows) == SQLITE_ROW) {
+            for (int column = 0; column < 5; ++column)
+                sum += sqlite3_column_int64(rows, column);
+        }
+        sqlite3_finalize(rows);
+        sqlite3_close(db);
+        if (sum == 0)
+            std::fprintf(stderr, "B13: no answers read\n");
+    });
+    if (!ok)
+        std::fprintf(stderr, "B13: okulyk-admin failed\n");
+    Bench::row(QStringLiteral("B13"),
+               QStringLiteral("okulyk-admin item-stats, 100k attempts (3M answers)"),
+               Bench::ms(measured), Bench::ms(baseline), measured / baseline,
+               QStringLiteral("≤ 10 s"), ok && measured <= 10000);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -535,7 +655,7 @@ int main(int argc, char* argv[])
     if (rows.size() == 2 && rows[0] == QLatin1String("--attempt"))
         return attemptChild(rows[1].toInt());
     if (rows.isEmpty())
-        rows = {"b2", "b3", "b4", "b5", "b6", "b7", "b8"};
+        rows = {"b2", "b3", "b4", "b5", "b6", "b7", "b8", "b13"};
     const QString self = QApplication::applicationFilePath();
     for (const QString& name : std::as_const(rows)) {
         if (name == QLatin1String("b2"))
@@ -552,6 +672,8 @@ int main(int argc, char* argv[])
             benchDocuments();
         else if (name == QLatin1String("b8"))
             benchImport();
+        else if (name == QLatin1String("b13"))
+            benchItemStatistics();
         else
             std::fprintf(stderr, "no such row: %s\n", qPrintable(name));
     }

@@ -41,11 +41,13 @@ CREATE TABLE Видео (
     АдресВидео TEXT
 );
 -- Every answer of an attempt, for item analysis: the Тесты row it belongs to, the question
--- number 1..30, the bank row drawn under it, the answer chosen 1..5, and 1 when it was right.
+-- number 1..30, the bank row drawn under it, the answer chosen 1..5, 1 when it was right, and
+-- when the attempt was stored (seconds since 1970-01-01 UTC), so that a term can be analysed alone.
 CREATE TABLE Ответы (
     ТестИд INTEGER,
     Номер INTEGER,
     ВопросИд INTEGER,
     Ответ INTEGER,
-    Верно INTEGER
+    Верно INTEGER,
+    Время INTEGER
 );

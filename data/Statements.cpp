@@ -140,10 +140,28 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("answersWithResults"), answersWithResults});
     entries.append({QStringLiteral("answersOfUserWithResults"), answersOfUserWithResults});
     entries.append({QStringLiteral("answersTablePresent"), answersTablePresent, true});
+    entries.append({QStringLiteral("attemptMarks"), attemptMarks(true, true)});
+    entries.append({QStringLiteral("bankTextsAndKeys"), bankTextsAndKeys});
     entries.append({QStringLiteral("rowsWithIds"), rowsWithIds(QStringLiteral("Тесты"))});
     entries.append({QStringLiteral("rowCount"), rowCount(QStringLiteral("Лекции"))});
     entries.append({QStringLiteral("beginWriting"), beginWriting, true});
     return entries;
+}
+
+QStringList attemptMarks(bool ofGroup, bool since)
+{
+    QStringList statement = {
+        QStringLiteral("select a.ТестИд, a.Номер, a.ВопросИд, a.Ответ, a.Верно "
+                       "from Ответы a join Тесты t on t.rowid = a.ТестИд"),
+        QStringLiteral("where a.ТестИд is not null")};
+    if (ofGroup)
+        statement << QStringLiteral(
+            "and (select coalesce(u.Группа, '') from Пользователи u "
+            "where u.Логин = t.Пользователь order by u.rowid limit 1) = :g");
+    if (since)
+        statement << QStringLiteral("and a.Время >= :s");
+    statement << QStringLiteral("order by a.ТестИд, a.Номер");
+    return statement;
 }
 
 QStringList rowsWithIds(const QString& table)

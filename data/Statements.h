@@ -34,13 +34,13 @@ inline const QStringList insertTestResult = {
 // Every answer of an attempt, beside its row of results (:a1 that row's id), where the course
 // has the table; the table as a course gets it.
 inline const QStringList insertAnswer = {
-    QStringLiteral("insert into Ответы(ТестИд,Номер,ВопросИд,Ответ,Верно)"),
-    QStringLiteral("values(:a1,:a2,:a3,:a4,:a5)")};
+    QStringLiteral("insert into Ответы(ТестИд,Номер,ВопросИд,Ответ,Верно,Время)"),
+    QStringLiteral("values(:a1,:a2,:a3,:a4,:a5,:a6)")};
 inline const QStringList answersTablePresent = {
     QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = 'Ответы'")};
 inline const QString createAnswersTable =
     QStringLiteral("create table Ответы (ТестИд INTEGER, Номер INTEGER, ВопросИд INTEGER, "
-                   "Ответ INTEGER, Верно INTEGER)");
+                   "Ответ INTEGER, Верно INTEGER, Время INTEGER)");
 inline const QStringList allResults = {QStringLiteral("select * from Тесты")};
 inline const QStringList resultsOfUser = {QStringLiteral("select * from Тесты"),
                                           QStringLiteral("where Пользователь= :a")};
@@ -182,6 +182,13 @@ inline const QStringList answersWithResults = {answersWithResultsSelect,
 inline const QStringList answersOfUserWithResults = {answersWithResultsSelect,
                                                      QStringLiteral("where t.Пользователь= :a"),
                                                      QStringLiteral("order by t.rowid, a.Номер")};
+// The kept answers of the attempts whose rows of results are stored, attempt by attempt, for
+// item analysis; narrowed to one group (:g) or to attempts stored from a time on (:s, seconds
+// since 1970 UTC) where asked.
+QStringList attemptMarks(bool ofGroup, bool since);
+// The bank's row ids with each question's text and right answer, for naming analysed questions.
+inline const QStringList bankTextsAndKeys = {
+    QStringLiteral("select rowid, Вопрос, ОтветПр from БДТест order by rowid")};
 inline const QStringList resultsOfUserWithGroups = {resultsWithGroupsSelect,
                                                     QStringLiteral("where t.Пользователь= :a"),
                                                     QStringLiteral("order by t.rowid")};

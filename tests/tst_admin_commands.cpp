@@ -459,7 +459,7 @@ void AdminCommandsTest::upgradeAddsTheAnswersTableOnce()
     QCOMPARE(after.take(QStringLiteral("Ответы")), QList<QVariantList>());
     QCOMPARE(after, before);
     QCOMPARE(course.column(QStringLiteral("select name from pragma_table_info('Ответы')")),
-             (QStringList{"ТестИд", "Номер", "ВопросИд", "Ответ", "Верно"}));
+             (QStringList{"ТестИд", "Номер", "ВопросИд", "Ответ", "Верно", "Время"}));
 
     const QByteArray file = fileHash(course.dbPath());
     const AdminRun again = runAdmin({"upgrade", "--db", course.dbPath()});
@@ -478,7 +478,7 @@ void AdminCommandsTest::answersCsvHasARowPerAnswer()
         "insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр) values"
         "('=1+1, \"екі\"?','a','b','c','d','e',2),('Q2','a','b','c','d','e','x');"
         "insert into Тесты(Пользователь,Верно) values('Әсел',1),('ghost',0);"
-        "insert into Ответы values(2,1,2,5,0),(1,2,2,3,0),(1,1,1,2,1),(2,2,9,7,0)"));
+        "insert into Ответы values(2,1,2,5,0,0),(1,2,2,3,0,0),(1,1,1,2,1,0),(2,2,9,7,0,0)"));
     const AdminRun all = runAdmin({"export-results", "answers.csv", "--answers"});
     QCOMPARE(all.status, int(Commands::Done));
     QFile file(course.dir() + QStringLiteral("/answers.csv"));

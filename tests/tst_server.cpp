@@ -499,6 +499,11 @@ void ServerTest::retriedSubmitIsStoredOnce()
     QCOMPARE(course.scalar(QStringLiteral("select count(*) || ':' || sum(a.Верно) from Ответы a "
                                           "join Тесты t on t.rowid = a.ТестИд")),
              QStringLiteral("30:12"));
+    // All stored at one time, the present.
+    QCOMPARE(course.scalar(QStringLiteral("select count(distinct Время) || ':' || "
+                                          "(abs(max(Время) - extract(epoch from now())) < 600) "
+                                          "from Ответы")),
+             QStringLiteral("1:true"));
 }
 
 // A database whose searched columns fold only ASCII letters (made with the C locale and no

@@ -10,6 +10,7 @@
 #include "TestWindow.h"
 
 #include <QAbstractButton>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -384,8 +385,14 @@ void TestingTest::everyAnswerIsKeptWithItsResult()
                         .arg(answer)
                         .arg(answer == shown ? 1 : 0);
     }
+    const qint64 submitted = QDateTime::currentSecsSinceEpoch();
     submit(form);
     QCOMPARE(storedResults(course), QStringList{QStringLiteral("aigerim=%1:integer").arg(right)});
+    // Every answer carries the one time the attempt was stored.
+    const QStringList times =
+        course.column(QStringLiteral("select distinct Время - %1 from Ответы").arg(submitted));
+    QVERIFY2(times.size() == 1 && times[0].toLongLong() >= 0 && times[0].toLongLong() <= 60,
+             qPrintable(times.join(QLatin1Char(','))));
     const QString resultId = course.scalar(QStringLiteral("select rowid from Тесты"));
     QCOMPARE(course.column(QStringLiteral("select Номер||'|'||ВопросИд||'|'||Ответ||'|'||Верно "
                                           "from Ответы where ТестИд = %1 order by Номер")

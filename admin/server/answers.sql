@@ -4,12 +4,14 @@
 
 create table Ответы (
     -- The Тесты row of the attempt, the question number 1..30, the bank row drawn under it,
-    -- the answer chosen 1..5, and 1 when it was right, else 0.
+    -- the answer chosen 1..5, 1 when it was right, else 0, and when the attempt was stored
+    -- (seconds since 1970-01-01 UTC).
     ТестИд bigint,
     Номер integer,
     ВопросИд bigint,
     Ответ integer,
     Верно integer,
+    Время bigint,
     rowid bigint generated always as identity primary key
 );
 create index Ответы_ТестИд on Ответы (ТестИд);
@@ -73,8 +75,9 @@ begin
     insert into Тесты (Пользователь, Верно) values (who, score) returning rowid into result_id;
     -- A course whose answers table was dropped stores the row of results alone.
     if to_regclass('Ответы') is not null then
-        insert into Ответы (ТестИд, Номер, ВопросИд, Ответ, Верно)
-        select result_id, q, p_rows[q], p_answers[q], marks[q] from generate_series(1, 30) q;
+        insert into Ответы (ТестИд, Номер, ВопросИд, Ответ, Верно, Время)
+        select result_id, q, p_rows[q], p_answers[q], marks[q], extract(epoch from now())::bigint
+        from generate_series(1, 30) q;
     end if;
     insert into okulyk_attempts (attempt, login, score) values (p_attempt, who, score);
     return score;
