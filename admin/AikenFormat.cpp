@@ -187,7 +187,7 @@ QString obstacle(const QString& text, bool isQuestion)
             return QStringLiteral("a line that reads as an ANSWER: line");
         if (i > 0 && isOptionLine(line))
             return QStringLiteral("a line that reads as an option");
-        if (TagFormat::isQuestionLine(line))
+        if (TagFormat::opensWithQuestionTag(line))
             return QStringLiteral("a line that begins with <question>, so that an import "
                                   "without --format aiken takes the file for the tag format");
     }

@@ -37,9 +37,11 @@ QString formatName(Format format)
 std::optional<Format> guess(const QString& text)
 {
     bool tags = false;
+    bool tagsFurtherOn = false;
     bool aiken = false;
     TextLines::forEach(text, [&](int, QStringView line) {
-        tags = tags || TagFormat::isQuestionLine(line);
+        tags = tags || TagFormat::opensWithQuestionTag(line);
+        tagsFurtherOn = tagsFurtherOn || TagFormat::isQuestionLine(line);
         aiken = aiken || AikenFormat::isAnswerLine(line);
     });
     if (tags)
@@ -49,6 +51,8 @@ std::optional<Format> guess(const QString& text)
     const qsizetype open = text.indexOf(QLatin1Char('{'));
     if (open >= 0 && text.indexOf(QLatin1Char('}'), open) > open)
         return Format::Gift;
+    if (tagsFurtherOn)
+        return Format::Tags;
     return std::nullopt;
 }
 

@@ -18,8 +18,9 @@ enum class Format { Aiken, Gift, Tags };
 std::optional<Format> formatFromName(const QString& name);
 QString formatName(Format format);
 
-// The format a decoded text is in: tags when a line opens with <question>, Aiken when a line is
-// an ANSWER: line, GIFT when the text holds a { } answer list; nothing when it is none of them.
+// The format a decoded text is in: tags when a line opens with <question> (perhaps after a
+// number), Aiken when a line is an ANSWER: line, GIFT when the text holds a { } answer list,
+// else tags when <question> stands anywhere on a line; nothing when it is none of them.
 std::optional<Format> guess(const QString& text);
 
 struct Outcome {

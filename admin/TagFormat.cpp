@@ -11,11 +11,13 @@ namespace {
 
 const QString kQuestionTag = QStringLiteral("<question>");
 const QString kVariantTag = QStringLiteral("<variant>");
+const QString kRightVariantTag = QStringLiteral("<variantright>");
 
 // The line without a closing tag at its end (the element ends there).
 QString withoutClosingTag(QStringView line)
 {
-    static const QString kClosing[] = {QStringLiteral("</question>"), QStringLiteral("</variant>")};
+    static const QString kClosing[] = {QStringLiteral("</question>"), QStringLiteral("</variant>"),
+                                       QStringLiteral("</variantright>")};
     for (const QString& closing : kClosing) {
         if (line.trimmed().endsWith(closing, Qt::CaseInsensitive))
             return line.left(line.lastIndexOf(closing, -1, Qt::CaseInsensitive)).toString();
@@ -23,19 +25,21 @@ QString withoutClosingTag(QStringView line)
     return line.toString();
 }
 
-// The rest of the line after the tag.
+// The rest of the line after the tag. Teachers' files put a number ("1.", "1)") or other text
+// before the tag, which is left out.
 std::optional<QString> afterTag(QStringView line, const QString& tag)
 {
-    const QStringView rest = TextLines::withoutLeadingBlanks(line);
-    if (!rest.startsWith(tag, Qt::CaseInsensitive))
+    const qsizetype at = line.indexOf(tag, 0, Qt::CaseInsensitive);
+    if (at < 0)
         return std::nullopt;
-    return withoutClosingTag(rest.mid(tag.size()));
+    return withoutClosingTag(line.mid(at + tag.size()));
 }
 
 struct Pending {
     int line = 0;
     QStringList text;
     QList<QStringList> variants;
+    QList<int> markedRight; // the variants written <variantright>, 0-based
 };
 
 } // namespace
@@ -43,6 +47,22 @@ struct Pending {
 bool isQuestionLine(QStringView line)
 {
     return afterTag(line, kQuestionTag).has_value();
+}
+
+bool opensWithQuestionTag(QStringView line)
+{
+    // Blanks, then perhaps a number with its full stop or bracket.
+    QStringView rest = TextLines::withoutLeadingBlanks(line);
+    qsizetype digits = 0;
+    while (digits < rest.size() && rest[digits].isDigit())
+        ++digits;
+    if (digits > 0) {
+        rest = rest.mid(digits);
+        if (rest.startsWith(u'.') || rest.startsWith(u')'))
+            rest = rest.mid(1);
+        rest = TextLines::withoutLeadingBlanks(rest);
+    }
+    return rest.startsWith(kQuestionTag, Qt::CaseInsensitive);
 }
 
 ReadResult read(const QString& text)
@@ -65,13 +85,17 @@ ReadResult read(const QString& text)
             problem = QStringLiteral("the question has %1 variants; the bank holds questions with "
                                      "exactly 5")
                           .arg(p.variants.size());
+        else if (p.markedRight.size() > 1)
+            problem = QStringLiteral("%1 variants are marked <variantright>; a question has one "
+                                     "right answer")
+                          .arg(p.markedRight.size());
         for (int i = 0; problem.isEmpty() && i < Question::kOptions; ++i) {
             question.options[i] = p.variants[i].join(QLatin1Char('\n')).trimmed();
             if (question.options[i].isEmpty())
                 problem = QStringLiteral("variant %1 has no text").arg(i + 1);
         }
         if (problem.isEmpty()) {
-            question.right = 1;
+            question.right = p.markedRight.isEmpty() ? 1 : p.markedRight.constFirst() + 1;
             result.questions << question;
         } else {
             result.refusals.append({p.line, problem});
@@ -82,15 +106,20 @@ ReadResult read(const QString& text)
     TextLines::forEach(text, [&](int number, QStringView line) {
         if (const auto body = afterTag(line, kQuestionTag)) {
             finish();
-            pending = Pending{number, {*body}, {}};
+            pending = Pending{number, {*body}, {}, {}};
             return;
         }
-        if (const auto body = afterTag(line, kVariantTag)) {
-            if (pending)
-                pending->variants << QStringList{*body};
-            else if (strayLine == 0)
-                strayLine = number;
-            return;
+        for (const QString& tag : {kVariantTag, kRightVariantTag}) {
+            if (const auto body = afterTag(line, tag)) {
+                if (pending) {
+                    if (tag == kRightVariantTag)
+                        pending->markedRight << int(pending->variants.size());
+                    pending->variants << QStringList{*body};
+                } else if (strayLine == 0) {
+                    strayLine = number;
+                }
+                return;
+            }
         }
         if (!pending) {
             if (!line.trimmed().isEmpty() && strayLine == 0)

@@ -75,6 +75,7 @@ private slots:
     void giftFormatTagsAndHtml_data();
     void giftFormatTagsAndHtml();
     void tagQuestionsAndRefusals();
+    void tagLayoutAsTeachersWriteIt();
     void formatIsGuessedFromTheContent_data();
     void formatIsGuessedFromTheContent();
     void shuffleIsRepeatableAndMovesTheRightAnswer();
@@ -404,6 +405,35 @@ void AdminFormatsTest::tagQuestionsAndRefusals()
                             "13: the question has no text"));
     QCOMPARE(bad.questions.size(), 1);
     QCOMPARE(bad.questions[0].line, 19);
+}
+
+// The layout as teachers write it: a number or other text before a tag, a right option marked
+// <variantright> anywhere in the list, and a question that marks two.
+void AdminFormatsTest::tagLayoutAsTeachersWriteIt()
+{
+    const ReadResult result = TagFormat::read(QStringLiteral(
+        "1. <question> Процессор дегеніміз не?\n"
+        "  а) <variant>Монитор</variant>\n"
+        "б) <variantright>Орталық өңдеу құрылғысы\n"
+        "<VARIANT>Принтер\n"
+        "\t<variant>Тінтуір\n"
+        "<variant>Пернетақта\n"
+        "2) <question>Екі дұрыс\n"
+        "<variantright>а\n<variantright>ә\n<variant>б\n<variant>в\n<variant>г\n"
+        "Сұрақ 3: <question>Бірінші дұрыс\n"
+        "<variant>а\n<variant>ә\n<variant>б\n<variant>в\n<variant>г\n"));
+    QCOMPARE(refusalsOf(result), QStringLiteral("7: 2 variants are marked <variantright>; a "
+                                                "question has one right answer"));
+    QCOMPARE(result.questions.size(), 2);
+    const Question& first = result.questions[0];
+    QCOMPARE(first.text, QStringLiteral("Процессор дегеніміз не?"));
+    QCOMPARE(first.options[0], QStringLiteral("Монитор"));
+    QCOMPARE(first.options[1], QStringLiteral("Орталық өңдеу құрылғысы"));
+    QCOMPARE(first.options[3], QStringLiteral("Тінтуір"));
+    QCOMPARE(first.right, 2);
+    QCOMPARE(result.questions[1].text, QStringLiteral("Бірінші дұрыс"));
+    QCOMPARE(result.questions[1].right, 1);
+    QCOMPARE(QuestionFile::guess(QStringLiteral("1. <question>Q\n<variant>a")), Format::Tags);
 }
 
 void AdminFormatsTest::formatIsGuessedFromTheContent_data()
