@@ -13,6 +13,7 @@
 #include "ItemReport.h"
 #include "ItemStatistics.h"
 #include "Migration.h"
+#include "MoodleXmlFormat.h"
 #include "Progress.h"
 #include "QuestionFile.h"
 #include "QuestionStore.h"
@@ -166,7 +167,7 @@ int importQuestions(const QStringList& arguments, Console& console)
     const QString file =
         requirePositional(
             line, 1,
-            QStringLiteral("import-questions FILE [--format aiken|gift|tags] "
+            QStringLiteral("import-questions FILE [--format aiken|gift|tags|moodle-xml] "
                            "[--encoding NAME] [--seed N] [--db PATH | --server SERVICE] "
                            "[--dry-run]"))
             .constFirst();
@@ -174,7 +175,7 @@ int importQuestions(const QStringList& arguments, Console& console)
     if (line.has(QStringLiteral("format"))) {
         format = QuestionFile::formatFromName(line.value(QStringLiteral("format")));
         if (!format)
-            throw UsageError{QStringLiteral("--format is aiken, gift or tags")};
+            throw UsageError{QStringLiteral("--format is aiken, gift, tags or moodle-xml")};
     }
     std::optional<TextEncoding::Encoding> encoding;
     if (line.has(QStringLiteral("encoding"))) {
@@ -203,6 +204,9 @@ int importQuestions(const QStringList& arguments, Console& console)
     for (const Refusal& refusal : outcome.result.refusals)
         console.message(QStringLiteral("%1:%2: skipped: %3")
                             .arg(file, QString::number(refusal.line), refusal.reason));
+    for (const Refusal& note : outcome.result.notes)
+        console.message(
+            QStringLiteral("%1:%2: note: %3").arg(file, QString::number(note.line), note.reason));
 
     QList<Question> questions = outcome.result.questions;
     if (*outcome.format == QuestionFile::Format::Tags) {
@@ -214,6 +218,7 @@ int importQuestions(const QStringList& arguments, Console& console)
                                 .arg(file, QString::number(seed)));
     }
     const qsizetype skipped = outcome.result.refusals.size();
+    const bool complete = skipped == 0 && outcome.result.notes.isEmpty();
     if (questions.isEmpty()) {
         console.message(
             QStringLiteral("%1: no question fits the bank; nothing was added").arg(file));
@@ -230,7 +235,7 @@ int importQuestions(const QStringList& arguments, Console& console)
                                     "(--dry-run)")
                          .arg(what, counted(questions.size(), QStringLiteral("question")),
                               QString::number(skipped)));
-        return skipped > 0 ? DoneWithWarnings : Done;
+        return complete ? Done : DoneWithWarnings;
     }
 
     openDatabase(line);
@@ -241,13 +246,13 @@ int importQuestions(const QStringList& arguments, Console& console)
     console.line(QStringLiteral("%1: %2 added to БДТест in %3, %4 skipped")
                      .arg(what, counted(questions.size(), QStringLiteral("question")),
                           Connection::shared().location(), QString::number(skipped)));
-    return skipped > 0 ? DoneWithWarnings : Done;
+    return complete ? Done : DoneWithWarnings;
 }
 
 int exportQuestions(const QStringList& arguments, Console& console)
 {
     const CommandLine line(arguments, withCourse({QStringLiteral("format")}), {});
-    const QString usage = QStringLiteral("export-questions FILE --format aiken|gift "
+    const QString usage = QStringLiteral("export-questions FILE --format aiken|gift|moodle-xml "
                                          "[--db PATH | --server SERVICE]");
     const QString file = requirePositional(line, 1, usage).constFirst();
     const auto format = QuestionFile::formatFromName(line.value(QStringLiteral("format")));
@@ -259,7 +264,9 @@ int exportQuestions(const QStringList& arguments, Console& console)
         console, QStringLiteral("reading questions"),
         [](const auto& progress) { return QuestionStore::readAll(progress); });
     const WrittenBank bank = *format == QuestionFile::Format::Aiken ? AikenFormat::write(questions)
-                                                                    : GiftFormat::write(questions);
+                             : *format == QuestionFile::Format::Gift
+                                 ? GiftFormat::write(questions)
+                                 : MoodleXmlFormat::write(questions);
     return written(file, bank.text.toUtf8(), line, bank.warnings, console,
                    counted(questions.size(), QStringLiteral("question")) +
                        QStringLiteral(" written"));
@@ -537,14 +544,16 @@ QString helpText()
         "okulyk-admin — «Электронды окулыгы» бағдарламасының мұғалімге арналған көмекшісі\n"
         "\n"
         "Қолданылуы:\n"
-        "  okulyk-admin import-questions ФАЙЛ [--format aiken|gift|tags] [--encoding АТАУЫ]\n"
-        "                                [--seed N] [--db ЖОЛ | --server ҚЫЗМЕТ] [--dry-run]\n"
+        "  okulyk-admin import-questions ФАЙЛ [--format aiken|gift|tags|moodle-xml]\n"
+        "                                [--encoding АТАУЫ] [--seed N]\n"
+        "                                [--db ЖОЛ | --server ҚЫЗМЕТ] [--dry-run]\n"
         "      Сұрақтарды файлдан БДТест кестесінің соңына қосады. Пішімі мен кодталуы\n"
         "      (UTF-8, UTF-16, Windows-1251) мазмұнынан анықталады. Тек бес жауабы және бір\n"
         "      дұрыс жауабы бар сұрақтар алынады; қалғандары жол нөмірімен және себебімен\n"
         "      хабарланады. tags пішімінде жауаптар араластырылады (--seed N — қайталанатын\n"
         "      рет). --dry-run ештеңе сақтамай, не сақталатынын көрсетеді.\n"
-        "  okulyk-admin export-questions ФАЙЛ --format aiken|gift [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
+        "  okulyk-admin export-questions ФАЙЛ --format aiken|gift|moodle-xml\n"
+        "                                [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
         "      Сұрақтар банкін файлға жазады; оны қайта импорттау сол жолдарды береді.\n"
         "  okulyk-admin export-results ФАЙЛ.csv [--user ЛОГИН] [--answers]\n"
         "                              [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
@@ -587,15 +596,17 @@ QString helpText()
         "okulyk-admin — the teacher's companion of the electronic textbook\n"
         "\n"
         "Usage:\n"
-        "  okulyk-admin import-questions FILE [--format aiken|gift|tags] [--encoding NAME]\n"
-        "                                [--seed N] [--db PATH | --server SERVICE] [--dry-run]\n"
+        "  okulyk-admin import-questions FILE [--format aiken|gift|tags|moodle-xml]\n"
+        "                                [--encoding NAME] [--seed N]\n"
+        "                                [--db PATH | --server SERVICE] [--dry-run]\n"
         "      Appends the file's questions to the table БДТест. The format and the encoding\n"
         "      (UTF-8, UTF-16, Windows-1251) are found from the content unless given. Only\n"
         "      questions with five options and one right answer are taken; every other one is\n"
         "      reported with its line and the reason. In the tags format the options are\n"
         "      shuffled (--seed N repeats an order). --dry-run prints what would be stored and\n"
         "      stores nothing.\n"
-        "  okulyk-admin export-questions FILE --format aiken|gift [--db PATH | --server SERVICE]\n"
+        "  okulyk-admin export-questions FILE --format aiken|gift|moodle-xml\n"
+        "                                [--db PATH | --server SERVICE]\n"
         "      Writes the question bank so that importing the file gives the same rows back.\n"
         "  okulyk-admin export-results FILE.csv [--user LOGIN] [--answers]\n"
         "                              [--db PATH | --server SERVICE]\n"

@@ -21,11 +21,12 @@ struct Refusal {
     QString reason;
 };
 
-// What a reader made of a file: the questions that fit the bank, in file order, and the
-// refusals, in file order.
+// What a reader made of a file: the questions that fit the bank, in file order, the refusals,
+// in file order, and notes on questions taken with something of theirs left out (an image).
 struct ReadResult {
     QList<Question> questions;
     QList<Refusal> refusals;
+    QList<Refusal> notes;
 };
 
 // A bank written for a file: the text, and a warning for each question that the format cannot

@@ -2,6 +2,7 @@
 
 #include "AikenFormat.h"
 #include "GiftFormat.h"
+#include "MoodleXmlFormat.h"
 #include "TagFormat.h"
 #include "TextLines.h"
 
@@ -18,6 +19,9 @@ std::optional<Format> formatFromName(const QString& name)
         return Format::Gift;
     if (key == QLatin1String("tags") || key == QLatin1String("tag"))
         return Format::Tags;
+    if (key == QLatin1String("moodle-xml") || key == QLatin1String("moodle") ||
+        key == QLatin1String("xml"))
+        return Format::MoodleXml;
     return std::nullopt;
 }
 
@@ -28,6 +32,8 @@ QString formatName(Format format)
         return QStringLiteral("aiken");
     case Format::Gift:
         return QStringLiteral("gift");
+    case Format::MoodleXml:
+        return QStringLiteral("moodle-xml");
     case Format::Tags:
         break;
     }
@@ -36,6 +42,8 @@ QString formatName(Format format)
 
 std::optional<Format> guess(const QString& text)
 {
+    if (text.contains(QLatin1String("<quiz")) && MoodleXmlFormat::isMoodleXml(text))
+        return Format::MoodleXml;
     bool tags = false;
     bool tagsFurtherOn = false;
     bool aiken = false;
@@ -70,7 +78,8 @@ Outcome read(const QByteArray& bytes, std::optional<Format> format,
     outcome.format = format ? format : guess(decoded.text);
     if (!outcome.format) {
         outcome.error = QStringLiteral("cannot tell the format: no <question> lines, no ANSWER: "
-                                       "lines and no { } answer lists; give --format");
+                                       "lines, no { } answer lists and no <quiz> XML; give "
+                                       "--format");
         return outcome;
     }
     switch (*outcome.format) {
@@ -82,6 +91,9 @@ Outcome read(const QByteArray& bytes, std::optional<Format> format,
         break;
     case Format::Tags:
         outcome.result = TagFormat::read(decoded.text);
+        break;
+    case Format::MoodleXml:
+        outcome.result = MoodleXmlFormat::read(decoded.text);
         break;
     }
     return outcome;

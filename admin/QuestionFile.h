@@ -12,13 +12,13 @@
 // bytes; nothing here touches a file or the database.
 namespace QuestionFile {
 
-enum class Format { Aiken, Gift, Tags };
+enum class Format { Aiken, Gift, Tags, MoodleXml };
 
-// "aiken", "gift" or "tags", in any letter case.
+// "aiken", "gift", "tags" or "moodle-xml", in any letter case.
 std::optional<Format> formatFromName(const QString& name);
 QString formatName(Format format);
 
-// The format a decoded text is in: tags when a line opens with <question> (perhaps after a
+// The format a decoded text is in: Moodle XML when it is XML whose root is <quiz>, tags when a line opens with <question> (perhaps after a
 // number), Aiken when a line is an ANSWER: line, GIFT when the text holds a { } answer list,
 // else tags when <question> stands anywhere on a line; nothing when it is none of them.
 std::optional<Format> guess(const QString& text);

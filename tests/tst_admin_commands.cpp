@@ -216,8 +216,9 @@ void AdminCommandsTest::wrongCommandLines_data()
                              << "usage: okulyk-admin import-questions FILE";
     QTest::newRow("unknown option") << QStringList{"import-questions", "f", "--force"}
                                     << int(Commands::WrongUsage) << "unknown option --force";
-    QTest::newRow("bad format") << QStringList{"import-questions", "f", "--format=xml"}
-                                << int(Commands::WrongUsage) << "--format is aiken, gift or tags";
+    QTest::newRow("bad format") << QStringList{"import-questions", "f", "--format=pdf"}
+                                << int(Commands::WrongUsage)
+                                << "--format is aiken, gift, tags or moodle-xml";
     QTest::newRow("bad encoding") << QStringList{"import-questions", "f", "--encoding", "koi8"}
                                   << int(Commands::WrongUsage) << "--encoding is utf-8";
     QTest::newRow("bad seed") << QStringList{"import-questions", "f", "--seed", "-1"}

@@ -4,6 +4,7 @@
 #include "AdminTesting.h"
 #include "AikenFormat.h"
 #include "GiftFormat.h"
+#include "MoodleXmlFormat.h"
 #include "QuestionFile.h"
 #include "TagFormat.h"
 #include "TestCourse.h"
@@ -76,6 +77,7 @@ private slots:
     void giftFormatTagsAndHtml();
     void tagQuestionsAndRefusals();
     void tagLayoutAsTeachersWriteIt();
+    void moodleXmlQuestionsAndOtherKinds();
     void formatIsGuessedFromTheContent_data();
     void formatIsGuessedFromTheContent();
     void shuffleIsRepeatableAndMovesTheRightAnswer();
@@ -411,17 +413,17 @@ void AdminFormatsTest::tagQuestionsAndRefusals()
 // <variantright> anywhere in the list, and a question that marks two.
 void AdminFormatsTest::tagLayoutAsTeachersWriteIt()
 {
-    const ReadResult result = TagFormat::read(QStringLiteral(
-        "1. <question> Процессор дегеніміз не?\n"
-        "  а) <variant>Монитор</variant>\n"
-        "б) <variantright>Орталық өңдеу құрылғысы\n"
-        "<VARIANT>Принтер\n"
-        "\t<variant>Тінтуір\n"
-        "<variant>Пернетақта\n"
-        "2) <question>Екі дұрыс\n"
-        "<variantright>а\n<variantright>ә\n<variant>б\n<variant>в\n<variant>г\n"
-        "Сұрақ 3: <question>Бірінші дұрыс\n"
-        "<variant>а\n<variant>ә\n<variant>б\n<variant>в\n<variant>г\n"));
+    const ReadResult result = TagFormat::read(
+        QStringLiteral("1. <question> Процессор дегеніміз не?\n"
+                       "  а) <variant>Монитор</variant>\n"
+                       "б) <variantright>Орталық өңдеу құрылғысы\n"
+                       "<VARIANT>Принтер\n"
+                       "\t<variant>Тінтуір\n"
+                       "<variant>Пернетақта\n"
+                       "2) <question>Екі дұрыс\n"
+                       "<variantright>а\n<variantright>ә\n<variant>б\n<variant>в\n<variant>г\n"
+                       "Сұрақ 3: <question>Бірінші дұрыс\n"
+                       "<variant>а\n<variant>ә\n<variant>б\n<variant>в\n<variant>г\n"));
     QCOMPARE(refusalsOf(result), QStringLiteral("7: 2 variants are marked <variantright>; a "
                                                 "question has one right answer"));
     QCOMPARE(result.questions.size(), 2);
@@ -434,6 +436,63 @@ void AdminFormatsTest::tagLayoutAsTeachersWriteIt()
     QCOMPARE(result.questions[1].text, QStringLiteral("Бірінші дұрыс"));
     QCOMPARE(result.questions[1].right, 1);
     QCOMPARE(QuestionFile::guess(QStringLiteral("1. <question>Q\n<variant>a")), Format::Tags);
+}
+
+// A learning platform's export: HTML with entities, CDATA and an image as plain text, plain
+// texts as they are, categories passed over, every other kind and shape refused with its line.
+void AdminFormatsTest::moodleXmlQuestionsAndOtherKinds()
+{
+    const auto outcome = QuestionFile::read(sample("moodle-questions.xml"));
+    QCOMPARE(outcome.format, std::optional<Format>(Format::MoodleXml));
+    const ReadResult& result = outcome.result;
+    QCOMPARE(refusalsOf(result),
+             QStringLiteral("52: a \"truefalse\" question; the bank holds single-answer multiple "
+                            "choice\n"
+                            "59: a multiple-answer question (several answers may be chosen); the "
+                            "bank holds questions with one right answer\n"
+                            "70: the question has 4 answers; the bank holds questions with "
+                            "exactly 5\n"
+                            "80: answer 2 is worth 50 %, which the bank cannot hold (an answer is "
+                            "right or wrong)\n"
+                            "91: a \"shortanswer\" question; the bank holds single-answer multiple "
+                            "choice\n"
+                            "109: 2 answers are worth 100 %; the bank holds questions with one "
+                            "right answer"));
+    QCOMPARE(result.notes.size(), 1);
+    QCOMPARE(result.notes[0].line, 10);
+    QCOMPARE(result.notes[0].reason, QStringLiteral("the question's image is left out"));
+    QCOMPARE(result.questions.size(), 2);
+    const Question& html = result.questions[0];
+    QCOMPARE(html.line, 10);
+    QCOMPARE(html.text, QStringLiteral("Қайсысы енгізу құрылғысы?\nБір жауапты таңдаңыз."));
+    QCOMPARE(html.options, (std::array<QString, 5>{"Монитор", "Пернетақта & тінтуір", "Принтер",
+                                                   "Динамик < 5 Вт", "Проектор"}));
+    QCOMPARE(html.right, 2);
+    const Question& plain = result.questions[1];
+    QCOMPARE(plain.text, QStringLiteral("  \"Тырнақша\" & <b>тег емес</b>\nекінші жол"));
+    QCOMPARE(plain.options[0], QStringLiteral("100%"));
+    QCOMPARE(plain.right, 5);
+
+    // Broken XML: the questions before the fault, and the fault at its line.
+    const ReadResult broken = MoodleXmlFormat::read(
+        QStringLiteral("<quiz>\n<question type=\"multichoice\"><questiontext><text>Q</text>"
+                       "</questiontext><answer fraction=\"100\"><text>a</text></answer>"
+                       "<answer><text>b</text></answer><answer><text>c</text></answer>"
+                       "<answer><text>d</text></answer><answer><text>e</text></answer>"
+                       "</question>\n<question type=\"multichoice\">\n<text>unclosed"));
+    QCOMPARE(broken.questions.size(), 1);
+    QCOMPARE(broken.refusals.size(), 1);
+    QCOMPARE(broken.refusals[0].line, 4);
+    QVERIFY(broken.refusals[0].reason.startsWith(QStringLiteral("the file is not well-formed")));
+    QVERIFY(!MoodleXmlFormat::isMoodleXml(QStringLiteral("<html><quiz/></html>")));
+
+    // A control character XML cannot hold is left out of the export, with a warning.
+    const WrittenBank control =
+        MoodleXmlFormat::write({question(QStringLiteral("Q\x01R"), {"a", "b", "c", "d", "e"}, 1)});
+    QCOMPARE(control.warnings, QStringList{QStringLiteral("question 1: the question has control "
+                                                          "characters that XML cannot hold; they "
+                                                          "are left out")});
+    QCOMPARE(MoodleXmlFormat::read(control.text).questions.value(0).text, QStringLiteral("QR"));
 }
 
 void AdminFormatsTest::formatIsGuessedFromTheContent_data()
@@ -559,6 +618,14 @@ void AdminFormatsTest::writersGiveTheSameRowsBack()
     QVERIFY2(giftBack.result.refusals.isEmpty(), qPrintable(refusalsOf(giftBack.result)));
     QVERIFY(sameRows(giftBack.result.questions, questions));
 
+    // Moodle XML carries every text exactly.
+    const WrittenBank moodle = MoodleXmlFormat::write(questions);
+    QVERIFY2(moodle.warnings.isEmpty(), qPrintable(moodle.warnings.join(QLatin1Char('\n'))));
+    const auto moodleBack = QuestionFile::read(moodle.text.toUtf8());
+    QCOMPARE(moodleBack.format, std::optional<Format>(Format::MoodleXml));
+    QVERIFY2(moodleBack.result.refusals.isEmpty(), qPrintable(refusalsOf(moodleBack.result)));
+    QVERIFY(sameRows(moodleBack.result.questions, questions));
+
     const WrittenBank aiken = AikenFormat::write(questions);
     if (aikenToo) {
         QVERIFY2(aiken.warnings.isEmpty(), qPrintable(aiken.warnings.join(QLatin1Char('\n'))));
@@ -642,7 +709,7 @@ void AdminFormatsTest::readersSurviveArbitraryBytes()
             state = state * 6364136223846793005ULL + 1442695040888963407ULL;
             bytes += alphabet[static_cast<qsizetype>((state >> 33) % alphabet.size())];
         }
-        for (const Format format : {Format::Aiken, Format::Gift, Format::Tags}) {
+        for (const Format format : {Format::Aiken, Format::Gift, Format::Tags, Format::MoodleXml}) {
             const auto outcome = QuestionFile::read(bytes, format);
             for (const Question& q : outcome.result.questions) {
                 QVERIFY(q.right >= 1 && q.right <= 5);
