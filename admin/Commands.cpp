@@ -14,11 +14,13 @@
 #include "ItemStatistics.h"
 #include "Migration.h"
 #include "MoodleXmlFormat.h"
+#include "PaperTest.h"
 #include "Progress.h"
 #include "QuestionFile.h"
 #include "QuestionStore.h"
 #include "Results.h"
 #include "ServerSetup.h"
+#include "WordDocument.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -193,7 +195,16 @@ int importQuestions(const QStringList& arguments, Console& console)
             throw UsageError{QStringLiteral("--seed is a whole number")};
     }
 
-    const QuestionFile::Outcome outcome = QuestionFile::read(readInput(file), format, encoding);
+    QByteArray bytes = readInput(file);
+    if (WordDocument::isDoc(bytes)) {
+        const WordDocument::Converted converted = WordDocument::convertDoc(file);
+        if (!converted.error.isEmpty()) {
+            console.message(QStringLiteral("%1: %2").arg(file, converted.error));
+            return Failed;
+        }
+        bytes = converted.docx;
+    }
+    const QuestionFile::Outcome outcome = QuestionFile::read(bytes, format, encoding);
     if (!outcome.error.isEmpty()) {
         console.message(outcome.errorLine > 0
                             ? QStringLiteral("%1:%2: %3")
@@ -224,9 +235,10 @@ int importQuestions(const QStringList& arguments, Console& console)
             QStringLiteral("%1: no question fits the bank; nothing was added").arg(file));
         return Failed;
     }
-    const QString what = QStringLiteral("%1 (%2, %3)")
-                             .arg(file, QuestionFile::formatName(*outcome.format),
-                                  TextEncoding::name(outcome.encoding));
+    const QString what =
+        QStringLiteral("%1 (%2, %3)")
+            .arg(file, QuestionFile::formatName(*outcome.format),
+                 outcome.word ? QStringLiteral("Word") : TextEncoding::name(outcome.encoding));
 
     if (line.has(QStringLiteral("dry-run"))) {
         for (const Question& question : questions)
@@ -415,6 +427,47 @@ int report(const QStringList& arguments, Console& console)
                    QStringLiteral("report of ") + counted(rows.size(), QStringLiteral("result")));
 }
 
+int printTest(const QStringList& arguments, Console& console)
+{
+    const CommandLine line(arguments,
+                           withCourse({QStringLiteral("variants"), QStringLiteral("seed")}), {});
+    const QString file = requirePositional(line, 1,
+                                           QStringLiteral("print-test FILE.html --variants N "
+                                                          "[--seed S] "
+                                                          "[--db PATH | --server SERVICE]"))
+                             .constFirst();
+    bool ok = false;
+    const int variants = line.value(QStringLiteral("variants")).toInt(&ok);
+    if (!ok || variants < 1 || variants > PaperTest::kMostVariants)
+        throw UsageError{
+            QStringLiteral("--variants is a number from 1 to %1").arg(PaperTest::kMostVariants)};
+    quint64 seed = QRandomGenerator::system()->generate64() >> 1;
+    const bool seedGiven = line.has(QStringLiteral("seed"));
+    if (seedGiven) {
+        seed = line.value(QStringLiteral("seed")).toULongLong(&ok);
+        if (!ok)
+            throw UsageError{QStringLiteral("--seed is a whole number")};
+    }
+    openDatabase(line);
+    const QList<Question> bank = readWithProgress<Question>(
+        console, QStringLiteral("reading questions"),
+        [](const auto& progress) { return QuestionStore::readAll(progress); });
+    if (bank.isEmpty())
+        throw AppError(QStringLiteral("%1: the question bank is empty; there is nothing to print")
+                           .arg(Connection::shared().location()));
+    QStringList warnings;
+    const QString html =
+        PaperTest::html(bank, PaperTest::draw(variants, int(bank.size()), seed), seed, warnings);
+    if (!seedGiven)
+        console.line(QStringLiteral("%1: --seed %2 prints these variants again while the bank is "
+                                    "unchanged")
+                         .arg(file, QString::number(seed)));
+    return written(
+        file, html.toUtf8(), line, warnings, console,
+        counted(variants, QStringLiteral("variant")) +
+            QStringLiteral(" of %1 questions with their keys").arg(PaperTest::kQuestions));
+}
+
 int migrate(const QStringList& arguments, Console& console)
 {
     const CommandLine line(arguments, {}, {});
@@ -570,6 +623,10 @@ QString helpText()
         "      Әр сұрақтың көрсеткіштерін CSV файлына жазады: түсу саны, жеңілдік, SD,\n"
         "      ажырату, тиімділік, D27, A–E таңдалу үлесі, дұрыс әріп, белгілер. --group\n"
         "      бір топтың, --since сол күннен бергі әрекеттерін ғана алады.\n"
+        "  okulyk-admin print-test ФАЙЛ.html --variants N [--seed S] [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
+        "      Қағаздағы тест: бағдарлама ережесімен таңдалған 30 сұрақтан N нұсқа, әрқайсысы\n"
+        "      өз бетінде, оқушы аты-жөніне жолмен; соңғы бетте әр нұсқаның жауап кілті. Сол\n"
+        "      --seed банк өзгермесе, сол нұсқаларды береді.\n"
         "  okulyk-admin migrate ЕСКІ.mdb ЖАҢА.mdb\n"
         "      Microsoft Access дерекқорын жаңа SQLite файлына көшіреді (бар файлдың үстіне\n"
         "      жазбайды).\n"
@@ -622,6 +679,11 @@ QString helpText()
         "      Writes each question's figures as CSV: drawn, facility, sd, discrimination,\n"
         "      efficiency, d27, the share of each option A-E, right letter, flags. --group\n"
         "      takes one group's attempts, --since those stored from that day on.\n"
+        "  okulyk-admin print-test FILE.html --variants N [--seed S] [--db PATH | --server "
+        "SERVICE]\n"
+        "      Tests on paper: N variants of 30 questions drawn by the program's rule, each on\n"
+        "      pages of its own with a line for the student's name, then a page of answer keys.\n"
+        "      The same --seed gives the same variants while the bank is unchanged.\n"
         "  okulyk-admin migrate OLD.mdb NEW.mdb\n"
         "      Copies a Microsoft Access database into a new SQLite file (never over an\n"
         "      existing one).\n"
@@ -671,6 +733,8 @@ int run(const QStringList& arguments, Console& console)
             return report(rest, console);
         if (command == QLatin1String("item-stats"))
             return itemStats(rest, console);
+        if (command == QLatin1String("print-test"))
+            return printTest(rest, console);
         if (command == QLatin1String("migrate"))
             return migrate(rest, console);
         if (command == QLatin1String("server-init"))

@@ -1,10 +1,12 @@
 #include "MoodleXmlFormat.h"
 
 #include "HtmlText.h"
+#include "TextLines.h"
 
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <algorithm>
 #include <optional>
 
 namespace MoodleXmlFormat {
@@ -40,11 +42,12 @@ bool isPlainFormat(const QString& format)
 }
 
 // The text a student reads. HTML (the platform's default) as plain text, a line per paragraph
-// or <br>, no blank lines; a plain text as it is.
+// or <br>, no blank lines; a plain text as it is. Blanks at either end are dropped, as every
+// question format does.
 QString studentText(const FormattedText& source, bool& hadImage)
 {
     if (isPlainFormat(source.format))
-        return source.text;
+        return source.text.trimmed();
     static const QRegularExpression image(QStringLiteral("<img\\b"),
                                           QRegularExpression::CaseInsensitiveOption);
     hadImage = hadImage || source.text.contains(image);
@@ -94,24 +97,48 @@ QString takeMultichoice(const Multichoice& read, Question& question, QStringList
     question.text = read.text ? studentText(*read.text, image) : QString();
     if (image)
         leftOut << QStringLiteral("the question's image");
-    if (question.text.trimmed().isEmpty())
+    if (question.text.isEmpty())
         return QStringLiteral("the question has no text");
     for (int i = 0; i < Question::kOptions; ++i) {
         bool answerImage = false;
         question.options[i] = studentText(read.answers[i], answerImage);
         if (answerImage)
             leftOut << QStringLiteral("the image of answer %1").arg(i + 1);
-        if (question.options[i].trimmed().isEmpty())
+        if (question.options[i].isEmpty())
             return QStringLiteral("answer %1 has no text").arg(i + 1);
     }
     question.right = full.constFirst() + 1;
     return {};
 }
 
+// The lines of a file that hold text, to name a line the way the other formats count them: the
+// parser counts a lone carriage return as a line break too, and reports a file cut short at its
+// last, perhaps empty, line.
+class TextLineIndex {
+public:
+    explicit TextLineIndex(const QString& text)
+    {
+        TextLines::forEach(text, [&](int number, QStringView line) {
+            if (!line.trimmed().isEmpty())
+                m_lines << number;
+        });
+    }
+    // The line, or the nearest one before it that holds text (else the first); 0 for none.
+    int near(qint64 line) const
+    {
+        const auto after = std::upper_bound(m_lines.cbegin(), m_lines.cend(), line);
+        if (after != m_lines.cbegin())
+            return *(after - 1);
+        return m_lines.isEmpty() ? 0 : m_lines.constFirst();
+    }
+
+private:
+    QList<int> m_lines;
+};
+
 // A question element, read whole whatever its type.
-void readQuestion(QXmlStreamReader& xml, ReadResult& result)
+void readQuestion(QXmlStreamReader& xml, int line, ReadResult& result)
 {
-    const int line = static_cast<int>(xml.lineNumber());
     const QString type = xml.attributes().value(QStringLiteral("type")).toString();
     if (type != QLatin1String("multichoice")) {
         xml.skipCurrentElement();
@@ -221,17 +248,25 @@ bool isMoodleXml(const QString& text)
 ReadResult read(const QString& text)
 {
     ReadResult result;
+    const TextLineIndex lines(text);
     QXmlStreamReader xml(text);
+    int questions = 0;
     while (!xml.atEnd() && !xml.hasError()) {
         xml.readNext();
-        if (xml.isStartElement() && xml.name() == QLatin1String("question"))
-            readQuestion(xml, result);
+        if (xml.isStartElement() && xml.name() == QLatin1String("question")) {
+            ++questions;
+            readQuestion(xml, lines.near(xml.lineNumber()), result);
+        }
     }
-    if (xml.hasError())
-        result.refusals.append({static_cast<int>(xml.lineNumber()),
+    // A file of blanks alone holds nothing to refuse.
+    if (xml.hasError() && lines.near(1) > 0) {
+        result.refusals.append({lines.near(xml.lineNumber()),
                                 QStringLiteral("the file is not well-formed XML (%1); the rest of "
                                                "it is left out")
                                     .arg(xml.errorString())});
+    } else if (questions == 0 && lines.near(1) > 0) {
+        result.refusals.append({lines.near(1), QStringLiteral("the file holds no <question>")});
+    }
     return result;
 }
 
@@ -276,12 +311,17 @@ WrittenBank write(const QList<Question>& questions)
                                 .arg(i + 1);
         }
         xml.writeEndElement();
-        if (question.text.trimmed().isEmpty())
-            problems << QStringLiteral("the question is empty, which an import skips");
-        for (int i = 0; i < Question::kOptions; ++i) {
-            if (question.options[i].trimmed().isEmpty())
-                problems << QStringLiteral("answer %1 is empty, which an import skips").arg(i + 1);
-        }
+        const auto check = [&](const QString& text, const QString& what) {
+            if (text.trimmed().isEmpty())
+                problems << QStringLiteral("%1 is empty, which an import skips").arg(what);
+            else if (text != text.trimmed())
+                problems << QStringLiteral("%1 has blanks or line breaks at the start or end, "
+                                           "which an import drops")
+                                .arg(what);
+        };
+        check(question.text, QStringLiteral("the question"));
+        for (int i = 0; i < Question::kOptions; ++i)
+            check(question.options[i], QStringLiteral("answer %1").arg(i + 1));
         for (const QString& problem : problems)
             written.warnings << QStringLiteral("question %1: %2").arg(q + 1).arg(problem);
     }

@@ -5,6 +5,7 @@
 #include "MoodleXmlFormat.h"
 #include "TagFormat.h"
 #include "TextLines.h"
+#include "WordDocument.h"
 
 #include <utility>
 
@@ -68,7 +69,16 @@ Outcome read(const QByteArray& bytes, std::optional<Format> format,
              std::optional<TextEncoding::Encoding> encoding)
 {
     Outcome outcome;
-    const TextEncoding::Decoded decoded = TextEncoding::decode(bytes, encoding);
+    TextEncoding::Decoded decoded;
+    if (WordDocument::isDocx(bytes)) {
+        // A Word document's text, a line per paragraph; its XML says its own encoding.
+        outcome.word = true;
+        const WordDocument::Text document = WordDocument::textOf(bytes);
+        decoded.text = document.text;
+        decoded.error = document.error;
+    } else {
+        decoded = TextEncoding::decode(bytes, encoding);
+    }
     outcome.encoding = decoded.encoding;
     if (!decoded.error.isEmpty()) {
         outcome.error = decoded.error;

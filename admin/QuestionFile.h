@@ -7,8 +7,9 @@
 #include <QString>
 #include <optional>
 
-// A question file as bytes, read whole: its encoding detected (or given), its format guessed
-// from the content (or given), and the questions read in that format. Pure functions over
+// A question file as bytes, read whole: its encoding detected (or given), or the text of a Word
+// document (.docx), its format guessed from the content (or given), and the questions read in
+// that format. Pure functions over
 // bytes; nothing here touches a file or the database.
 namespace QuestionFile {
 
@@ -18,14 +19,16 @@ enum class Format { Aiken, Gift, Tags, MoodleXml };
 std::optional<Format> formatFromName(const QString& name);
 QString formatName(Format format);
 
-// The format a decoded text is in: Moodle XML when it is XML whose root is <quiz>, tags when a line opens with <question> (perhaps after a
-// number), Aiken when a line is an ANSWER: line, GIFT when the text holds a { } answer list,
-// else tags when <question> stands anywhere on a line; nothing when it is none of them.
+// The format a decoded text is in: Moodle XML when it is XML whose root is <quiz>, tags when a line
+// opens with <question> (perhaps after a number), Aiken when a line is an ANSWER: line, GIFT when
+// the text holds a { } answer list, else tags when <question> stands anywhere on a line; nothing
+// when it is none of them.
 std::optional<Format> guess(const QString& text);
 
 struct Outcome {
     std::optional<Format> format;
     TextEncoding::Encoding encoding = TextEncoding::Encoding::Utf8;
+    bool word = false; // a .docx, read a paragraph to a line
     ReadResult result;
     // Empty when the file could be read; otherwise why not, at a line (0 when none applies).
     QString error;

@@ -4,6 +4,7 @@
 
 #include "AdminTesting.h"
 #include "Commands.h"
+#include "PaperTest.h"
 #include "Progress.h"
 #include "Question.h"
 #include "QuestionStore.h"
@@ -71,6 +72,7 @@ private slots:
     void longWorkShowsProgress();
     void upgradeAddsTheAnswersTableOnce();
     void answersCsvHasARowPerAnswer();
+    void paperVariantsRepeatBySeed();
 };
 
 void AdminCommandsTest::importAppendsAfterTheRowsThereInOrder()
@@ -502,6 +504,60 @@ void AdminCommandsTest::answersCsvHasARowPerAnswer()
     QVERIFY2(none.messages.contains(QStringLiteral("okulyk-admin upgrade")),
              qPrintable(none.messages));
     QVERIFY(!QFile::exists(course.dir() + QStringLiteral("/none.csv")));
+}
+
+// Paper variants: 30 questions each by the test window's rule, the same seed giving the same
+// pages, the keys matching the bank, and a question without a right answer keyed "?".
+void AdminCommandsTest::paperVariantsRepeatBySeed()
+{
+    TestCourse course;
+    QCOMPARE(runAdmin({"print-test", "empty.html", "--variants", "2"}).status,
+             int(Commands::Failed));
+    QString sql = QStringLiteral("insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,"
+                                 "ОтветПр) values ('<Q1> & \"1\"','a','b','c','d','e',3)");
+    for (int q = 2; q <= 12; ++q)
+        sql +=
+            QStringLiteral(",('Q%1','a','b','c','d','e',%2)").arg(q).arg(q == 12 ? 9 : q % 5 + 1);
+    course.exec(sql);
+
+    const QList<QList<int>> variants = PaperTest::draw(4, 12, 77);
+    QCOMPARE(variants, PaperTest::draw(4, 12, 77));
+    QVERIFY(variants != PaperTest::draw(4, 12, 78));
+    QCOMPARE(variants.size(), 4);
+    for (const QList<int>& variant : variants) {
+        QCOMPARE(variant.size(), PaperTest::kQuestions);
+        for (int position : variant)
+            QVERIFY(position >= 0 && position < 12);
+    }
+
+    const AdminRun first = runAdmin({"print-test", "a.html", "--variants", "4", "--seed", "77"});
+    const AdminRun again = runAdmin({"print-test", "b.html", "--variants", "4", "--seed", "77"});
+    QVERIFY(first.status == int(Commands::Done) || first.status == int(Commands::DoneWithWarnings));
+    const QByteArray page = fileBytes(course.dir() + QStringLiteral("/a.html"));
+    QCOMPARE(fileBytes(course.dir() + QStringLiteral("/b.html")), page);
+    const QString html = QString::fromUtf8(page);
+    QCOMPARE(html.count(QStringLiteral("<section class=\"variant\">")), 4);
+    QCOMPARE(html.count(QStringLiteral("<span>Аты-жөні:</span>")), 4);
+    QVERIFY(!html.contains(QStringLiteral("<Q1>")));
+    // Each variant's keys are the bank's right answers of its questions, in order.
+    const QStringList rights =
+        course.column(QStringLiteral("select ОтветПр from БДТест order by rowid"));
+    for (int v = 0; v < 4; ++v) {
+        QString keys = QStringLiteral("<tr><th scope=\"row\">%1</th>").arg(v + 1);
+        for (int position : variants[v]) {
+            const int right = rights[position].toInt() <= 5 ? rights[position].toInt() : 0;
+            keys += QStringLiteral("<td>%1</td>")
+                        .arg(right >= 1 ? QString(QChar(u'A' + right - 1)) : QStringLiteral("?"));
+        }
+        QVERIFY2(html.contains(keys), qPrintable(keys));
+    }
+    const bool drawsTheUnkeyed =
+        std::any_of(variants.cbegin(), variants.cend(),
+                    [](const QList<int>& variant) { return variant.contains(11); });
+    QCOMPARE(first.messages.contains(QStringLiteral("question 12 of the bank has no right answer")),
+             drawsTheUnkeyed);
+    QCOMPARE(runAdmin({"print-test", "c.html", "--variants", "0"}).status,
+             int(Commands::WrongUsage));
 }
 
 QTEST_GUILESS_MAIN(AdminCommandsTest)

@@ -9,8 +9,10 @@
 #include "TagFormat.h"
 #include "TestCourse.h"
 #include "TextEncoding.h"
+#include "WordDocument.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using QuestionFile::Format;
@@ -78,6 +80,7 @@ private slots:
     void tagQuestionsAndRefusals();
     void tagLayoutAsTeachersWriteIt();
     void moodleXmlQuestionsAndOtherKinds();
+    void wordDocumentsAsTeachersKeepThem();
     void formatIsGuessedFromTheContent_data();
     void formatIsGuessedFromTheContent();
     void shuffleIsRepeatableAndMovesTheRightAnswer();
@@ -469,7 +472,7 @@ void AdminFormatsTest::moodleXmlQuestionsAndOtherKinds()
                                                    "Динамик < 5 Вт", "Проектор"}));
     QCOMPARE(html.right, 2);
     const Question& plain = result.questions[1];
-    QCOMPARE(plain.text, QStringLiteral("  \"Тырнақша\" & <b>тег емес</b>\nекінші жол"));
+    QCOMPARE(plain.text, QStringLiteral("\"Тырнақша\" & <b>тег емес</b>\nекінші жол"));
     QCOMPARE(plain.options[0], QStringLiteral("100%"));
     QCOMPARE(plain.right, 5);
 
@@ -493,6 +496,63 @@ void AdminFormatsTest::moodleXmlQuestionsAndOtherKinds()
                                                           "characters that XML cannot hold; they "
                                                           "are left out")});
     QCOMPARE(MoodleXmlFormat::read(control.text).questions.value(0).text, QStringLiteral("QR"));
+}
+
+// Word files: one LibreOffice made (Aiken with the option letters as a lettered list), one
+// written as Word writes (numbered paragraphs, a tag split over runs, a soft line break, tab
+// stops, a deleted run, a table, <variantright>), an old .doc, and damaged ones.
+void AdminFormatsTest::wordDocumentsAsTeachersKeepThem()
+{
+    const auto libreOffice = QuestionFile::read(sample("word-libreoffice.docx"));
+    QVERIFY(libreOffice.word);
+    QCOMPARE(libreOffice.format, std::optional<Format>(Format::Aiken));
+    QCOMPARE(refusalsOf(libreOffice.result),
+             QStringLiteral("15: the question has 4 options; the bank holds questions with "
+                            "exactly 5"));
+    QCOMPARE(libreOffice.result.questions.size(), 2);
+    QCOMPARE(libreOffice.result.questions[0].options[1], QStringLiteral("Командаларды орындау"));
+    QCOMPARE(libreOffice.result.questions[0].right, 2);
+    QCOMPARE(libreOffice.result.questions[1].line, 8);
+    QCOMPARE(libreOffice.result.questions[1].right, 3);
+
+    const auto word = QuestionFile::read(sample("word-handwritten.docx"));
+    QCOMPARE(word.format, std::optional<Format>(Format::Tags));
+    QCOMPARE(refusalsOf(word.result),
+             QStringLiteral("1: text before the first <question> line is left out\n"
+                            "15: the question has 4 variants; the bank holds questions with "
+                            "exactly 5"));
+    QCOMPARE(word.result.questions.size(), 2);
+    const Question& numbered = word.result.questions[0];
+    QCOMPARE(numbered.line, 2);
+    QCOMPARE(numbered.text, QStringLiteral("Компьютердің жедел жады қалай аталады?\nБір жауапты "
+                                           "таңдаңыз."));
+    QCOMPARE(numbered.options, (std::array<QString, 5>{"ПЗУ", "ОЖҚ (RAM)", "Қатқыл диск",
+                                                       "Флеш-жинақтауыш", "Кэш & регистр"}));
+    QCOMPARE(numbered.right, 2);
+    const Question& inTable = word.result.questions[1];
+    QCOMPARE(inTable.line, 9);
+    QCOMPARE(inTable.text, QStringLiteral("Екілік жүйеде 2 саны қалай жазылады?"));
+    QCOMPARE(inTable.options[0], QStringLiteral("10"));
+    QCOMPARE(inTable.options[4], QStringLiteral("100"));
+    QCOMPARE(inTable.right, 1);
+
+    // An old .doc, through LibreOffice, reads as its .docx does.
+    QTemporaryDir scratch;
+    const QString doc = scratch.filePath(QStringLiteral("old.doc"));
+    QFile::copy(TestCourse::testDataDir() + QStringLiteral("/admin/word-old.doc"), doc);
+    const WordDocument::Converted converted = WordDocument::convertDoc(doc);
+    QVERIFY2(converted.error.isEmpty(), qPrintable(converted.error));
+    const auto old = QuestionFile::read(converted.docx);
+    QCOMPARE(old.result.questions.size(), 2);
+    QVERIFY(sameRows(old.result.questions, libreOffice.result.questions));
+
+    // A cut-off file and one whose text part is not XML: a clear error, no questions.
+    const QByteArray whole = sample("word-handwritten.docx");
+    const auto cut = QuestionFile::read(whole.left(whole.size() / 2));
+    QVERIFY2(cut.error.startsWith(QStringLiteral("the Word document cannot be read")),
+             qPrintable(cut.error));
+    QVERIFY(WordDocument::textOf(whole.left(200)).text.isEmpty());
+    QVERIFY(!WordDocument::isDocx(QByteArray("PK\x03\x04 a zip of something else")));
 }
 
 void AdminFormatsTest::formatIsGuessedFromTheContent_data()

@@ -5,6 +5,7 @@
 #include "QuestionFile.h"
 #include "ReaderChecks.h"
 #include "TextEncoding.h"
+#include "WordDocument.h"
 
 using TextEncoding::Encoding;
 
@@ -77,8 +78,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const QuestionFile::Outcome outcome = QuestionFile::read(bytes);
     if (!outcome.error.isEmpty()) {
-        // Only the format guess fails for the file as a whole, with no line to name.
-        FUZZ_CHECK(outcome.errorLine >= 1 || (!outcome.format && detected.error.isEmpty()),
+        // Only the format guess and a Word document fail for the file as a whole, with no line
+        // to name.
+        FUZZ_CHECK(outcome.errorLine >= 1 || outcome.word ||
+                       (!outcome.format && detected.error.isEmpty()),
                    outcome.error);
         FUZZ_CHECK(outcome.result.questions.isEmpty() && outcome.result.refusals.isEmpty(),
                    outcome.error);
@@ -86,8 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const bool gift = *outcome.format == QuestionFile::Format::Gift;
     const auto skipped = [&](QStringView line) { return gift && Fuzz::isGiftComment(line); };
-    Fuzz::checkResult("file", detected.text, outcome.result,
-                      Fuzz::textLines(detected.text, skipped),
-                      *outcome.format == QuestionFile::Format::Tags);
+    const QString text = outcome.word ? WordDocument::textOf(bytes).text : detected.text;
+    Fuzz::checkResult("file", text, outcome.result, Fuzz::textLines(text, skipped),
+                      *outcome.format == QuestionFile::Format::Tags && Fuzz::tagsRightFirst(text),
+                      *outcome.format == QuestionFile::Format::MoodleXml);
     return 0;
 }

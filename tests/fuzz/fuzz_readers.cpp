@@ -1,8 +1,9 @@
-// The Aiken, GIFT and tag readers and the format guess on any decoded text: no crash, no hang,
-// and every question either taken whole or refused at a line of the file.
+// The Aiken, GIFT, tag and Moodle XML readers and the format guess on any decoded text: no crash,
+// no hang, and every question either taken whole or refused at a line of the file.
 
 #include "AikenFormat.h"
 #include "GiftFormat.h"
+#include "MoodleXmlFormat.h"
 #include "QuestionFile.h"
 #include "ReaderChecks.h"
 #include "TagFormat.h"
@@ -14,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     const QSet<int> lines = Fuzz::textLines(text, never);
 
     Fuzz::checkResult("Aiken", text, AikenFormat::read(text), lines, false);
-    Fuzz::checkResult("tags", text, TagFormat::read(text), lines, true);
+    Fuzz::checkResult("tags", text, TagFormat::read(text), lines, Fuzz::tagsRightFirst(text));
+    Fuzz::checkResult("Moodle XML", text, MoodleXmlFormat::read(text), lines, false, true);
     Fuzz::checkResult("GIFT", text, GiftFormat::read(text),
                       Fuzz::textLines(text, Fuzz::isGiftComment), false);
 

@@ -1,10 +1,11 @@
-// The companion's export and import together: a bank written as Aiken or GIFT without a
-// warning imports back to the same rows, whether the format is given or guessed; a bank the
-// format cannot carry exactly gets a warning.
+// The companion's export and import together: a bank written as Aiken, GIFT or Moodle XML
+// without a warning imports back to the same rows, whether the format is given or guessed; a
+// bank the format cannot carry exactly gets a warning.
 
 #include "AikenFormat.h"
 #include "FuzzSupport.h"
 #include "GiftFormat.h"
+#include "MoodleXmlFormat.h"
 #include "QuestionFile.h"
 
 namespace {
@@ -76,6 +77,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     if (gift.warnings.isEmpty()) {
         checkImport("GIFT", bank, gift, QuestionFile::Format::Gift, false);
         checkImport("GIFT", bank, gift, QuestionFile::Format::Gift, true);
+    }
+    const WrittenBank moodle = MoodleXmlFormat::write(bank);
+    if (moodle.warnings.isEmpty()) {
+        checkImport("Moodle XML", bank, moodle, QuestionFile::Format::MoodleXml, false);
+        checkImport("Moodle XML", bank, moodle, QuestionFile::Format::MoodleXml, true);
     }
     return 0;
 }
