@@ -752,6 +752,9 @@ int run(const QStringList& arguments, Console& console)
     } catch (const AppError& error) {
         console.message(QStringLiteral("okulyk-admin: %1").arg(error.message()));
         return Failed;
+    } catch (const Cancelled&) {
+        console.message(QStringLiteral("okulyk-admin: cancelled; nothing was changed"));
+        return Stopped;
     }
 }
 

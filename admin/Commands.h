@@ -15,6 +15,7 @@ enum Status {
     WrongUsage = 2, // the command line is wrong; nothing was done
     DoneWithWarnings =
         3, // done, but some input was skipped or something is missing (see the messages)
+    Stopped = 4, // the user cancelled (a window's Cancel); nothing was changed or written
 };
 
 // Runs the command named by the first argument (the program's own name left out).

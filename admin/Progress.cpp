@@ -27,6 +27,9 @@ void Progress::setDelayMs(int ms)
 void Progress::step(qint64 done)
 {
     m_done = done;
+    m_console.progress(m_label, done, m_total);
+    if (m_console.cancelRequested())
+        throw Cancelled{};
     if (m_finished)
         return;
     const qint64 elapsed = m_timer.elapsed();

@@ -5,6 +5,9 @@
 
 class Console;
 
+// Thrown by a step of long work that the user cancelled; the work's transaction rolls back.
+struct Cancelled {};
+
 // A progress line on standard error for work that takes longer than a second: nothing for the
 // first second, then "label: done of total" a few times a second (rewritten in place on a
 // terminal, one line a second elsewhere), ending with a line break once the work is done.
@@ -15,6 +18,7 @@ public:
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
+    // Throws Cancelled when the console's user asked to stop.
     void step(qint64 done);
     // Ends the line; later steps print nothing.
     void finish();

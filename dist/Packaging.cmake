@@ -8,9 +8,11 @@ set(CPACK_PACKAGE_DESCRIPTION "Students and teachers sign in, read the course's 
 works, watch its videos, take a 30-question test drawn from the question
 bank and see their results; the administrator edits the question bank, the
 materials and the users. The demo course is an introduction to computer
-science. okulyk-admin imports and exports question banks, exports results,
-brings over an old Microsoft Access database, and sets a computer lab up on
-one PostgreSQL server that every lab computer shares.")
+science. okulyk-admin imports and exports question banks (text, Word and
+Moodle XML files), exports results, analyses which questions work, prints
+paper variants, brings over an old Microsoft Access database, and sets a
+computer lab up on one PostgreSQL server that every lab computer shares;
+okulyk-teacher does the same in a window.")
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)

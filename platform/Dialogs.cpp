@@ -157,6 +157,22 @@ FileChoice openFile(const QString& filter, int filterIndex)
     return {true, dialog.selectedFiles().constFirst()};
 }
 
+FileChoice saveFile(const QString& filter, const QString& suggested)
+{
+    if (g_script && !g_script->usesRealFileChooser()) {
+        g_script->record(Kind::SaveFile, suggested, filter);
+        return g_script->nextFile();
+    }
+    QFileDialog dialog(dialogParent());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(qtFilters(filter));
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return {true, dialog.selectedFiles().constFirst()};
+}
+
 } // namespace Dialogs
 
 DialogScript::DialogScript() : m_previous(g_script)

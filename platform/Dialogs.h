@@ -31,8 +31,10 @@ struct FileChoice {
 };
 // The open-file chooser; filter as "Description|*.a;*.b", filterIndex counts from 1.
 FileChoice openFile(const QString& filter, int filterIndex);
+// The save-file chooser, offering the suggested name; asks before replacing a file.
+FileChoice saveFile(const QString& filter, const QString& suggested);
 
-enum class Kind { Message, Error, Warning, Fatal, Confirm, Unwritten, Input, OpenFile };
+enum class Kind { Message, Error, Warning, Fatal, Confirm, Unwritten, Input, OpenFile, SaveFile };
 
 struct Shown {
     Kind kind;
@@ -43,8 +45,8 @@ struct Shown {
 } // namespace Dialogs
 
 // Test seam: while an instance exists, dialogs are not shown. Each one is recorded, and answers
-// come from the queues (confirm: OK, unwritten work: stay, input: Cancel, file chooser: Cancel
-// when a queue is empty).
+// come from the queues (confirm: OK, unwritten work: stay, input: Cancel, file choosers (open
+// and save share a queue): Cancel when a queue is empty).
 class DialogScript {
 public:
     DialogScript();
