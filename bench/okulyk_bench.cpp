@@ -1,7 +1,7 @@
-// The benchmark table, rows B2 to B8 and B13: each of the program's heavy paths, timed as the
-// median of repeated runs on generated course databases, beside a baseline measured in the same
-// run.
-//   okulyk_bench [ROW...]        ROW is b2 .. b8 or b13; all of them when none is named
+// The benchmark table, rows B2 to B8, B13 and B14: each of the program's heavy paths, timed as
+// the median of repeated runs on generated course databases, beside a baseline measured in the
+// same run.
+//   okulyk_bench [ROW...]        ROW is b2 .. b8, b13 or b14; all of them when none is named
 // Prints "ROW|..." lines, which scripts/bench lays out as a table.
 
 #include "BenchSupport.h"
@@ -13,6 +13,7 @@
 #include "MaterialKinds.h"
 #include "MaterialsWindow.h"
 #include "OfficeConverter.h"
+#include "QuestionFile.h"
 #include "ResultsModel.h"
 #include "ResultsWindow.h"
 #include "SignInWindow.h"
@@ -34,6 +35,7 @@
 #include <QToolButton>
 #include <cstdio>
 #include <sqlite3.h>
+#include <zip.h>
 
 namespace {
 
@@ -641,6 +643,91 @@ void benchItemStatistics()
                QStringLiteral("≤ 10 s"), ok && measured <= 10000);
 }
 
+// A Word file of 2,000 questions in the tag layout, as a teacher's file would be: a numbered
+// paragraph per question, a paragraph per variant. Made once with libzip.
+QString wordQuestions(int questions)
+{
+    const QString path = Bench::dataFolder() + QStringLiteral("/questions%1.docx").arg(questions);
+    if (QFile::exists(path))
+        return path;
+    QByteArray body;
+    for (int i = 0; i < questions; ++i) {
+        const Bench::QuestionTexts texts = Bench::questionTexts(i);
+        body += "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr>"
+                "</w:pPr><w:r><w:t>&lt;question&gt;" +
+                QString::fromUtf8(texts.question).toHtmlEscaped().toUtf8() + "</w:t></w:r></w:p>";
+        for (int a = 0; a < 5; ++a)
+            body += "<w:p><w:r><w:t>&lt;variant&gt;" +
+                    QString::fromUtf8(texts.answers[a]).toHtmlEscaped().toUtf8() +
+                    "</w:t></w:r></w:p>";
+    }
+    const QByteArray ns =
+        "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+    const QByteArray document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:document " + ns +
+                                "><w:body>" + body + "</w:body></w:document>";
+    const QByteArray numbering =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:numbering " + ns +
+        "><w:abstractNum w:abstractNumId=\"0\"><w:lvl w:ilvl=\"0\"><w:start w:val=\"1\"/>"
+        "<w:numFmt w:val=\"decimal\"/><w:lvlText w:val=\"%1.\"/></w:lvl></w:abstractNum>"
+        "<w:num w:numId=\"1\"><w:abstractNumId w:val=\"0\"/></w:num></w:numbering>";
+    const QByteArray types =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Types xmlns=\"http://schemas.openxmlformats."
+        "org/package/2006/content-types\"><Default Extension=\"xml\" ContentType=\"application/"
+        "xml\"/></Types>";
+    int error = 0;
+    zip_t* archive = zip_open(path.toUtf8().constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    for (const auto& [name, bytes] :
+         {std::pair{"[Content_Types].xml", &types}, std::pair{"word/document.xml", &document},
+          std::pair{"word/numbering.xml", &numbering}}) {
+        zip_source_t* source =
+            zip_source_buffer(archive, bytes->constData(), zip_uint64_t(bytes->size()), 0);
+        zip_file_add(archive, name, source, ZIP_FL_OVERWRITE);
+    }
+    zip_close(archive);
+    return path;
+}
+
+void benchWordImport()
+{
+    constexpr int questions = 2000;
+    const QString docx = wordQuestions(questions);
+    QFile file(docx);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    // The preview: the file read and every question checked, as the window does before showing.
+    int previewed = 0;
+    const double preview =
+        Bench::time(5, [&] { previewed = int(QuestionFile::read(bytes).result.questions.size()); });
+    QFile schemaFile(QStringLiteral(OKULYK_SCHEMA));
+    schemaFile.open(QIODevice::ReadOnly);
+    const QByteArray schema = schemaFile.readAll();
+    QTemporaryDir scratch;
+    const QString target = scratch.filePath(QStringLiteral("db.mdb"));
+    bool ok = true;
+    const double import = Bench::time(
+        5,
+        [&] {
+            QProcess admin;
+            admin.start(QStringLiteral(OKULYK_ADMIN),
+                        {QStringLiteral("import-questions"), docx, QStringLiteral("--db"), target});
+            admin.waitForFinished(-1);
+            ok = ok && admin.exitCode() == 0;
+        },
+        [&] {
+            QFile::remove(target);
+            sqlite3* db = openRaw(target);
+            sqlite3_exec(db, schema.constData(), nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+        });
+    if (!ok || previewed != questions)
+        std::fprintf(stderr, "B14: the Word file did not import whole\n");
+    Bench::row(QStringLiteral("B14"),
+               QStringLiteral("a Word file of %1 questions: preview, then import").arg(questions),
+               Bench::ms(preview), Bench::ms(import) + QStringLiteral(" import"), preview / import,
+               QStringLiteral("≤ 1 s each"),
+               ok && previewed == questions && preview <= 1000 && import <= 1000);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -655,7 +742,7 @@ int main(int argc, char* argv[])
     if (rows.size() == 2 && rows[0] == QLatin1String("--attempt"))
         return attemptChild(rows[1].toInt());
     if (rows.isEmpty())
-        rows = {"b2", "b3", "b4", "b5", "b6", "b7", "b8", "b13"};
+        rows = {"b2", "b3", "b4", "b5", "b6", "b7", "b8", "b13", "b14"};
     const QString self = QApplication::applicationFilePath();
     for (const QString& name : std::as_const(rows)) {
         if (name == QLatin1String("b2"))
@@ -674,6 +761,8 @@ int main(int argc, char* argv[])
             benchImport();
         else if (name == QLatin1String("b13"))
             benchItemStatistics();
+        else if (name == QLatin1String("b14"))
+            benchWordImport();
         else
             std::fprintf(stderr, "no such row: %s\n", qPrintable(name));
     }
