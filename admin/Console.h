@@ -11,8 +11,10 @@ public:
     virtual void err(const QString& text) = 0;
     // Progress rewrites one line on a terminal and prints whole lines elsewhere.
     virtual bool errIsTerminal() const { return false; }
-    // Every step of long work, for a window's progress bar: done of total (0: unknown).
+    // Every step of long work, for a window's progress bar: done of total (0: unknown). A console
+    // that draws its own bar gets no progress lines among its messages.
     virtual void progress(const QString& /*label*/, qint64 /*done*/, qint64 /*total*/) {}
+    virtual bool drawsProgress() const { return false; }
     // Whether the user asked to stop: long work then stops at its next step, and a command
     // changes and writes nothing.
     virtual bool cancelRequested() const { return false; }

@@ -33,7 +33,7 @@ void Progress::step(qint64 done)
     if (m_finished)
         return;
     const qint64 elapsed = m_timer.elapsed();
-    if (elapsed < g_delayMs)
+    if (elapsed < g_delayMs || m_console.drawsProgress())
         return;
     const qint64 interval = m_console.errIsTerminal() ? 200 : 1000;
     if (m_lastPrint >= 0 && elapsed - m_lastPrint < interval)

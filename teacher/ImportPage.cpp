@@ -1,5 +1,7 @@
 #include "ImportPage.h"
 
+#include "KazakhMessages.h"
+
 #include "Commands.h"
 #include "Console.h"
 #include "Dialogs.h"
@@ -169,7 +171,8 @@ void ImportPage::showReading(const Reading& reading)
 {
     if (!reading.error.isEmpty()) {
         m_summary->setText(QStringLiteral("Файл оқылмады."));
-        Dialogs::error(QStringLiteral("%1: %2").arg(QFileInfo(m_path).fileName(), reading.error));
+        Dialogs::error(QStringLiteral("%1: %2").arg(QFileInfo(m_path).fileName(),
+                                                    KazakhMessages::translate(reading.error)));
         return;
     }
     m_questions = reading.questions;
@@ -201,10 +204,13 @@ void ImportPage::showReading(const Reading& reading)
     if (items.size() <= 500)
         m_preview->expandAll();
     for (const Refusal& refusal : reading.refusals)
-        m_skipped->addItem(QStringLiteral("%1-жол: %2").arg(refusal.line).arg(refusal.reason));
+        m_skipped->addItem(QStringLiteral("%1-жол: %2")
+                               .arg(refusal.line)
+                               .arg(KazakhMessages::translate(refusal.reason)));
     for (const Refusal& note : reading.notes)
-        m_skipped->addItem(
-            QStringLiteral("%1-жол (сақталады): %2").arg(note.line).arg(note.reason));
+        m_skipped->addItem(QStringLiteral("%1-жол (сақталады): %2")
+                               .arg(note.line)
+                               .arg(KazakhMessages::translate(note.reason)));
     m_summary->setText(QStringLiteral("%1 (%2): %3 сұрақ сақталады, %4 өткізіледі.")
                            .arg(QFileInfo(m_path).fileName(), reading.format)
                            .arg(m_questions.size())

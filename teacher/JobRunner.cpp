@@ -32,6 +32,7 @@ public:
         emit m_runner.progressed(label, done, total);
     }
     bool cancelRequested() const override { return m_runner.m_cancel; }
+    bool drawsProgress() const override { return true; }
 
 private:
     JobRunner& m_runner;

@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "Dialogs.h"
 #include "ImportPage.h"
+#include "KazakhMessages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -74,12 +75,16 @@ TeacherWindow::TeacherWindow(QWidget* parent) : QMainWindow(parent)
     setCentralWidget(central);
     resize(900, 640);
 
-    connect(&m_runner, &JobRunner::message, this, [this](const QString& text) {
-        m_log->appendPlainText(text.trimmed());
-        m_messages << text.trimmed();
-    });
-    connect(&m_runner, &JobRunner::output, this,
-            [this](const QString& text) { m_log->appendPlainText(text.trimmed()); });
+    const auto logged = [this](const QString& text) {
+        QStringList lines;
+        for (const QString& line : text.trimmed().split(QLatin1Char('\n')))
+            lines << KazakhMessages::translate(line);
+        m_log->appendPlainText(lines.join(QLatin1Char('\n')));
+        return lines;
+    };
+    connect(&m_runner, &JobRunner::message, this,
+            [this, logged](const QString& text) { m_messages << logged(text); });
+    connect(&m_runner, &JobRunner::output, this, logged);
     connect(&m_runner, &JobRunner::progressed, this,
             [this](const QString&, qint64 done, qint64 total) {
                 m_progress->setRange(0, total > 0 ? 1000 : 0);

@@ -5,15 +5,19 @@
 #include "Commands.h"
 #include "Dialogs.h"
 #include "ImportPage.h"
+#include "KazakhMessages.h"
 #include "QuestionFile.h"
 #include "TeacherWindow.h"
 #include "TestCourse.h"
 
 #include <QAccessible>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
@@ -53,6 +57,7 @@ private slots:
     void cancelledImportLeavesTheBank();
     void exportsAndReportThroughTheWindow();
     void everyControlIsNamedAndShown();
+    void messagesReadInKazakh();
 
 private:
     QStringList m_opened;
@@ -207,6 +212,54 @@ void TeacherTest::everyControlIsNamedAndShown()
                                 .arg(widget->objectName(),
                                      QLatin1String(widget->metaObject()->className()))));
     }
+}
+
+// Every reason the sample files give for a skipped question, and the commands' own lines, read
+// in Kazakh in the window; file names and numbers stay as they are.
+void TeacherTest::messagesReadInKazakh()
+{
+    // English shows in its little words; names (files, formats, types) may stay.
+    static const QRegularExpression english(
+        QStringLiteral("\\b(the|a|an|is|are|has|have|and|or|not|no|with|which|of|to|in|from|"
+                       "for|before|after|skipped|added|written|left|out|cannot|file|question)\\b"));
+    const auto checkKazakh = [&](const QString& message) {
+        const QString kazakh = KazakhMessages::translate(message);
+        const QString withoutNames = QString(kazakh).remove(
+            QRegularExpression(QStringLiteral("«[^»]*»|<[^>]*>|\\S*[/.]\\S*")));
+        QVERIFY2(!withoutNames.contains(english),
+                 qPrintable(message + QStringLiteral(" → ") + kazakh));
+    };
+    int reasons = 0;
+    for (const QFileInfo& file : QDir(sample(QString())).entryInfoList(QDir::Files)) {
+        QFile bytes(file.filePath());
+        QVERIFY(bytes.open(QIODevice::ReadOnly));
+        const QuestionFile::Outcome outcome = QuestionFile::read(bytes.readAll());
+        if (!outcome.error.isEmpty()) {
+            checkKazakh(outcome.error);
+            ++reasons;
+        }
+        for (const QList<Refusal>* list : {&outcome.result.refusals, &outcome.result.notes}) {
+            for (const Refusal& refusal : *list) {
+                checkKazakh(refusal.reason);
+                ++reasons;
+            }
+        }
+    }
+    QVERIFY2(reasons >= 25, qPrintable(QString::number(reasons)));
+    for (const char* line :
+         {"okulyk-admin: cancelled; nothing was changed",
+          "/tmp/x/bank.txt:12: skipped: the question has 4 options; the bank holds questions "
+          "with exactly 5",
+          "bank.txt (aiken, UTF-8): 3 questions added to БДТест in /tmp/db.mdb, 1 skipped",
+          "esep.html: report of 12 results from server:okulyk",
+          "120 attempts; score mean 17.20, median 18.00, SD 4.10, skewness -0.30; alpha (KR-20) "
+          "0.78, SEM 1.92"})
+        checkKazakh(QString::fromUtf8(line));
+    // A file name that looks like a placeholder stays as written.
+    QCOMPARE(KazakhMessages::translate(QStringLiteral("a%2b.txt:3: skipped: there are no options")),
+             QStringLiteral("a%2b.txt, 3-жол: өткізілді: нұсқалар жоқ"));
+    QCOMPARE(KazakhMessages::translate(QStringLiteral("Серверге қосылу мүмкін емес")),
+             QStringLiteral("Серверге қосылу мүмкін емес"));
 }
 
 QTEST_MAIN(TeacherTest)
