@@ -24,6 +24,8 @@
 namespace {
 
 constexpr qint64 kLargestFile = qint64(1) << 30;
+// The preview lists this many questions: enough to check a file by eye, and built at once.
+constexpr qsizetype kListed = 2000;
 const QString kLetters = QStringLiteral("ABCDE");
 
 } // namespace
@@ -177,8 +179,9 @@ void ImportPage::showReading(const Reading& reading)
     }
     m_questions = reading.questions;
     QList<QTreeWidgetItem*> items;
-    items.reserve(m_questions.size());
-    for (qsizetype i = 0; i < m_questions.size(); ++i) {
+    const qsizetype listed = std::min(m_questions.size(), kListed);
+    items.reserve(listed + 1);
+    for (qsizetype i = 0; i < listed; ++i) {
         const Question& question = m_questions[i];
         auto* item = new QTreeWidgetItem(
             {QStringLiteral("%1. %2").arg(i + 1).arg(question.text.simplified()),
@@ -199,6 +202,11 @@ void ImportPage::showReading(const Reading& reading)
         }
         items << item;
     }
+    if (listed < m_questions.size())
+        items << new QTreeWidgetItem({QStringLiteral("… тағы %1 сұрақ сақталады (алғашқы %2 "
+                                                     "сұрақ көрсетілген)")
+                                          .arg(m_questions.size() - listed)
+                                          .arg(listed)});
     m_preview->addTopLevelItems(items);
     // Options shown at once for a file of ordinary size; a very large one stays folded.
     if (items.size() <= 500)

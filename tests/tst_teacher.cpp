@@ -140,6 +140,10 @@ void TeacherTest::cancelledImportLeavesTheBank()
     window.importPage()->preview(file.fileName());
     QCOMPARE(waitForWork(window), int(Commands::Done));
     QCOMPARE(window.importPage()->previewedQuestions(), 20000);
+    // The list shows the first 2,000 and says how many more the import stores.
+    auto* preview = child<QTreeWidget>(*window.importPage(), "Preview");
+    QCOMPARE(preview->topLevelItemCount(), 2001);
+    QVERIFY(preview->topLevelItem(2000)->text(0).contains(QStringLiteral("18000")));
 
     QSignalSpy finished(&window, &TeacherWindow::workFinished);
     QTest::mouseClick(child<QPushButton>(*window.importPage(), "Import"), Qt::LeftButton);
