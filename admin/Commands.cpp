@@ -197,7 +197,10 @@ int importQuestions(const QStringList& arguments, Console& console)
 
     QByteArray bytes = readInput(file);
     if (WordDocument::isDoc(bytes)) {
-        const WordDocument::Converted converted = WordDocument::convertDoc(file);
+        const WordDocument::Converted converted =
+            WordDocument::convertDoc(file, [&console] { return console.cancelRequested(); });
+        if (converted.cancelled)
+            throw Cancelled{};
         if (!converted.error.isEmpty()) {
             console.message(QStringLiteral("%1: %2").arg(file, converted.error));
             return Failed;
@@ -493,13 +496,22 @@ int upgrade(const QStringList& arguments, Console& console)
     requirePositional(line, 0, QStringLiteral("upgrade [--db PATH | --server SERVICE]"));
     openDatabase(line);
     const QString location = Connection::shared().location();
-    const bool changed = CourseUpgrade::run();
-    console.line(
-        changed
-            ? QStringLiteral("%1: the table Ответы is added; every answer of an "
-                             "attempt is kept from now on")
-                  .arg(location)
-            : QStringLiteral("%1: the course is up to date; nothing was changed").arg(location));
+    switch (CourseUpgrade::run()) {
+    case CourseUpgrade::Change::TableAdded:
+        console.line(QStringLiteral("%1: the table Ответы is added; every answer of an attempt "
+                                    "is kept from now on")
+                         .arg(location));
+        break;
+    case CourseUpgrade::Change::TimeAdded:
+        console.line(QStringLiteral("%1: the table Ответы gets the time of each answer; answers "
+                                    "kept before it have none")
+                         .arg(location));
+        break;
+    case CourseUpgrade::Change::None:
+        console.line(
+            QStringLiteral("%1: the course is up to date; nothing was changed").arg(location));
+        break;
+    }
     return Done;
 }
 

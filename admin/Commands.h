@@ -14,7 +14,7 @@ enum Status {
     Failed = 1,     // nothing was changed or written
     WrongUsage = 2, // the command line is wrong; nothing was done
     DoneWithWarnings =
-        3, // done, but some input was skipped or something is missing (see the messages)
+        3,       // done, but some input was skipped or something is missing (see the messages)
     Stopped = 4, // the user cancelled (a window's Cancel); nothing was changed or written
 };
 

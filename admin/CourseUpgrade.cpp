@@ -40,21 +40,30 @@ ServerSetup::RoleNames serverRoles()
 
 } // namespace
 
-bool run()
+Change run()
 {
     Connection& connection = Connection::shared();
     connection.ensureOpen();
     const bool server = connection.address().isServer();
     Transaction transaction(Transaction::Intent::ReadThenWrite);
-    const QString present =
-        column(server ? Statements::Server::answersTablePresent : Statements::answersTablePresent)
-            .value(0);
-    if (present == QLatin1String("1") || present == QLatin1String("true"))
-        return false;
-    connection.store().executeScript(server ? ServerSetup::answersScript(serverRoles())
-                                            : Statements::createAnswersTable);
+    const auto yes = [](const QStringList& values) {
+        return values.value(0) == QLatin1String("1") || values.value(0) == QLatin1String("true");
+    };
+    const bool table = yes(
+        column(server ? Statements::Server::answersTablePresent : Statements::answersTablePresent));
+    // A table made by an earlier build lacks the time of each answer: every submit would fail
+    // on it, so the upgrade adds the column.
+    const bool time = table && yes(column(server ? Statements::Server::answersTimePresent
+                                                 : Statements::answersTimePresent));
+    if (table && time)
+        return Change::None;
+    if (server)
+        connection.store().executeScript(ServerSetup::answersScript(serverRoles()));
+    else
+        connection.store().executeScript(table ? Statements::addAnswersTime
+                                               : Statements::createAnswersTable);
     transaction.commit();
-    return true;
+    return table ? Change::TimeAdded : Change::TableAdded;
 }
 
 } // namespace CourseUpgrade

@@ -5,8 +5,13 @@
 // that fills it), in one transaction. The program itself never changes a course's tables.
 namespace CourseUpgrade {
 
-// Returns false when the course has everything already (nothing is then changed). Throws
-// AppError; the course is then as it was.
-bool run();
+enum class Change {
+    None,       // the course has everything already; nothing was changed
+    TableAdded, // the table Ответы
+    TimeAdded,  // the time of each answer, to a table made by an earlier build
+};
+
+// Throws AppError; the course is then as it was.
+Change run();
 
 } // namespace CourseUpgrade

@@ -13,6 +13,7 @@ namespace {
 constexpr double kTooEasy = 95;
 constexpr double kTooHard = 5;
 constexpr double kLeastDiscrimination = 15;
+constexpr int kFewestChoosers = 2;
 constexpr int kQuestionsPerPage = 40;
 constexpr int kShownCharacters = 60;
 
@@ -157,8 +158,10 @@ QList<Flag> flagsOf(const ItemStatistics::Question& question, const QString& rig
     const auto& keyed = key > 0 ? question.options[key - 1].meanScore : std::nullopt;
     if (keyed) {
         for (int option = 0; option < ItemStatistics::kOptions; ++option) {
-            const auto& chosen = question.options[option].meanScore;
-            if (option + 1 != key && chosen && *chosen > *keyed) {
+            // One strong student's slip is no sign of a wrong key: two choosers at least.
+            const ItemStatistics::OptionUse& wrong = question.options[option];
+            if (option + 1 != key && wrong.chosen >= kFewestChoosers && wrong.meanScore &&
+                *wrong.meanScore > *keyed) {
                 flags << Flag::ProbablyMisKeyed;
                 break;
             }
@@ -324,8 +327,9 @@ QString htmlSection(const ItemStatistics::Analysis& analysis, const QList<Item>&
         "<div><dt>A–E</dt><dd>Әр жауапты таңдағандар үлесі, пайызбен; жанында — оларды "
         "таңдағандардың орташа ұпайы. Дұрыс жауап қою әріппен.</dd></div>\n"
         "<div><dt>Белгілер</dt><dd>«тым оңай» — F ≥ 95 %; «тым қиын» — F ≤ 5 %; «ажыратпайды» — "
-        "ажырату 15 %-дан төмен; «кілті күмәнді» — қате жауапты таңдағандардың орташа ұпайы "
-        "дұрыс жауапты таңдағандардікінен жоғары: дұрыс жауап қате белгіленген болуы мүмкін; "
+        "ажырату 15 %-дан төмен; «кілті күмәнді» — кемінде екі рет таңдалған қате жауапты "
+        "таңдағандардың орташа ұпайы дұрыс жауапты таңдағандардікінен жоғары: дұрыс жауап қате "
+        "белгіленген болуы мүмкін; "
         "«әрекет тым аз» — сұрақ 10 әрекеттен аз түсті, баға берілмейді.</dd></div>\n"
         "<div><dt>Реті</dt><dd>Ең нашар сұрақтар алдымен. rowid — сұрақтың банктегі жолының "
         "нөмірі; редакторда сұрақты мәтіні бойынша іздеуге болады.</dd></div>\n"

@@ -57,7 +57,7 @@ void Collector::add(const QList<Answer>& attempt)
         ++place.second;
     }
     for (auto it = questionMarks.cbegin(); it != questionMarks.cend(); ++it)
-        m_questions[it.key()].draws.append({it->first / it->second, score});
+        m_questions[it.key()].draws.append({it->first / it->second, score - it->first, score});
     for (auto it = placeMarks.cbegin(); it != placeMarks.cend(); ++it) {
         const double mark = it->first / it->second;
         Place& place = m_places[it.key()];
@@ -106,7 +106,7 @@ Question Collector::questionFigures(qint64 id, const Drawn& drawn) const
     rest.reserve(n);
     for (const Draw& draw : drawn.draws) {
         marks.append(draw.mark);
-        rest.append(draw.score - draw.mark);
+        rest.append(draw.rest);
     }
     const double meanMark = mean(marks);
     question.facility = 100 * meanMark;

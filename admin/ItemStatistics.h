@@ -9,7 +9,8 @@
 // Classical item analysis of the kept answers. Attempts draw their questions at random from the
 // bank, so each question's statistics are taken over the attempts that drew it. A mark runs
 // from 0 to 1; an attempt's score is the sum of its marks. A question drawn more than once in
-// one attempt counts once there, with the mean of its marks. Variances and covariances divide
+// one attempt counts once there, with the mean of its marks, and the rest of that attempt
+// leaves out all of its marks. Variances and covariances divide
 // by n − 1. A statistic that is undefined for the data (too few attempts, no spread) is empty,
 // never NaN.
 namespace ItemStatistics {
@@ -71,8 +72,9 @@ public:
 
 private:
     struct Draw {
-        double mark;
-        double score;
+        double mark;  // the mean of the question's marks in the attempt
+        double rest;  // the score without any of them
+        double score; // the whole score
     };
     struct Drawn {
         QList<Draw> draws;

@@ -1,6 +1,7 @@
 #include "WordDocument.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QProcess>
@@ -9,7 +10,10 @@
 #include <QUrl>
 #include <QXmlStreamReader>
 #include <array>
+#include <csignal>
 #include <optional>
+#include <sys/types.h>
+#include <unistd.h>
 #include <zip.h>
 
 namespace WordDocument {
@@ -18,6 +22,10 @@ namespace {
 
 const QString kWordNamespace =
     QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");
+const QString kMathNamespace =
+    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/math");
+const QString kCompatibilityNamespace =
+    QStringLiteral("http://schemas.openxmlformats.org/markup-compatibility/2006");
 // A question file's XML is a few megabytes; more than this is not one (or a zip bomb).
 constexpr zip_uint64_t kLargestPart = 256 * 1024 * 1024;
 constexpr int kLevels = 9;
@@ -247,10 +255,16 @@ Text textOf(const QByteArray& docx)
 
     QXmlStreamReader xml(document.bytes);
     QString& out = result.text;
-    QString paragraph;
+    // Paragraphs open at once: a text box's paragraphs stand inside the paragraph that holds it.
+    struct Paragraph {
+        QString text;
+        int list = 0;
+        int level = 0;
+    };
+    QList<Paragraph> open;
+    Paragraph outside; // text outside any paragraph is not kept
+    const auto paragraph = [&]() -> Paragraph& { return open.isEmpty() ? outside : open.last(); };
     int runDepth = 0;
-    int list = 0;
-    int level = 0;
     QList<QStringList> rows;
     QStringList cells;
     const auto addLine = [&](const QString& line) {
@@ -261,29 +275,39 @@ Text textOf(const QByteArray& docx)
     };
     while (!xml.atEnd()) {
         xml.readNext();
+        if (xml.isStartElement() && xml.namespaceUri() == kCompatibilityNamespace &&
+            xml.name() == QLatin1String("Fallback")) {
+            // The same content again, for programs that do not read the choice before it.
+            xml.skipCurrentElement();
+            continue;
+        }
+        if (xml.isStartElement() && xml.namespaceUri() == kMathNamespace &&
+            xml.name() == QLatin1String("t")) {
+            // A formula's text, in a line as it reads.
+            paragraph().text += xml.readElementText();
+            continue;
+        }
         if (xml.namespaceUri() != kWordNamespace)
             continue;
         const QStringView name = xml.name();
         if (xml.isStartElement()) {
             if (name == QLatin1String("p")) {
-                paragraph.clear();
-                list = 0;
-                level = 0;
+                open.append(Paragraph{});
             } else if (name == QLatin1String("r")) {
                 ++runDepth;
             } else if (name == QLatin1String("numId")) {
-                list = attribute(xml, "val").toInt();
+                paragraph().list = attribute(xml, "val").toInt();
             } else if (name == QLatin1String("ilvl")) {
-                level = attribute(xml, "val").toInt();
+                paragraph().level = attribute(xml, "val").toInt();
             } else if (name == QLatin1String("t") && runDepth > 0) {
-                paragraph += xml.readElementText();
+                paragraph().text += xml.readElementText();
             } else if (runDepth > 0 && name == QLatin1String("tab")) {
-                paragraph += QLatin1Char('\t');
+                paragraph().text += QLatin1Char('\t');
             } else if (runDepth > 0 &&
                        (name == QLatin1String("br") || name == QLatin1String("cr"))) {
-                paragraph += QLatin1Char('\n');
+                paragraph().text += QLatin1Char('\n');
             } else if (runDepth > 0 && name == QLatin1String("noBreakHyphen")) {
-                paragraph += QLatin1Char('-');
+                paragraph().text += QLatin1Char('-');
             } else if (name == QLatin1String("tr")) {
                 rows.append(cells);
                 cells.clear();
@@ -293,11 +317,11 @@ Text textOf(const QByteArray& docx)
         } else if (xml.isEndElement()) {
             if (name == QLatin1String("r")) {
                 --runDepth;
-            } else if (name == QLatin1String("p")) {
-                const QString number = list > 0 ? numbering.next(list, level) : QString();
-                addLine(number.isEmpty() ? paragraph : number + QLatin1Char(' ') + paragraph);
-                paragraph.clear();
-                list = 0;
+            } else if (name == QLatin1String("p") && !open.isEmpty()) {
+                const Paragraph ended = open.takeLast();
+                const QString number =
+                    ended.list > 0 ? numbering.next(ended.list, ended.level) : QString();
+                addLine(number.isEmpty() ? ended.text : number + QLatin1Char(' ') + ended.text);
             } else if (name == QLatin1String("tr") && !rows.isEmpty()) {
                 const QString row = cells.join(QLatin1Char('\t'));
                 cells = rows.takeLast();
@@ -314,7 +338,7 @@ Text textOf(const QByteArray& docx)
     return result;
 }
 
-Converted convertDoc(const QString& path)
+Converted convertDoc(const QString& path, const std::function<bool()>& cancelled)
 {
     Converted converted;
     QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
@@ -334,17 +358,32 @@ Converted convertDoc(const QString& path)
     }
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
+    // A group of its own: "soffice" is a script that starts the real program, and stopping the
+    // conversion must stop both.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
     process.start(office,
                   {QStringLiteral("--headless"), QStringLiteral("--norestore"),
                    QStringLiteral("-env:UserInstallation=") +
                        QUrl::fromLocalFile(work.filePath(QStringLiteral("profile"))).toString(),
                    QStringLiteral("--convert-to"), QStringLiteral("docx"),
                    QStringLiteral("--outdir"), work.path(), input});
-    if (!process.waitForFinished(120000)) {
-        process.kill();
+    if (!process.waitForStarted()) {
+        converted.error =
+            QStringLiteral("LibreOffice could not be started: %1").arg(process.errorString());
+        return converted;
+    }
+    QElapsedTimer running;
+    running.start();
+    while (!process.waitForFinished(200)) {
+        converted.cancelled = cancelled && cancelled();
+        if (!converted.cancelled && running.elapsed() < 120000)
+            continue;
+        ::kill(-pid_t(process.processId()), SIGKILL);
         process.waitForFinished();
-        converted.error = QStringLiteral("LibreOffice did not convert the .doc file within two "
-                                         "minutes");
+        converted.error = converted.cancelled
+                              ? QStringLiteral("cancelled")
+                              : QStringLiteral("LibreOffice did not convert the .doc file within "
+                                               "two minutes");
         return converted;
     }
     QFile output(work.filePath(QStringLiteral("questions.docx")));

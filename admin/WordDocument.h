@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 // Question files that teachers keep in Word. A .docx is a zip of XML: its main part is read
 // straight from the bytes, a paragraph to a line, so that the text formats read it as they read
@@ -23,11 +24,13 @@ struct Text {
 Text textOf(const QByteArray& docx);
 
 // The .docx that LibreOffice makes of a .doc file, or why there is none. Runs LibreOffice with a
-// profile of its own (a running LibreOffice is not disturbed) for at most two minutes.
+// profile of its own (a running LibreOffice is not disturbed) for at most two minutes, stopped
+// (it and every process it started) as soon as cancelled() says so.
 struct Converted {
     QByteArray docx;
     QString error;
+    bool cancelled = false;
 };
-Converted convertDoc(const QString& path);
+Converted convertDoc(const QString& path, const std::function<bool()>& cancelled = {});
 
 } // namespace WordDocument

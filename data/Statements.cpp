@@ -140,6 +140,7 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("answersWithResults"), answersWithResults});
     entries.append({QStringLiteral("answersOfUserWithResults"), answersOfUserWithResults});
     entries.append({QStringLiteral("answersTablePresent"), answersTablePresent, true});
+    entries.append({QStringLiteral("answersTimePresent"), answersTimePresent, true});
     entries.append({QStringLiteral("attemptMarks"), attemptMarks(true, true)});
     entries.append({QStringLiteral("bankTextsAndKeys"), bankTextsAndKeys});
     entries.append({QStringLiteral("rowsWithIds"), rowsWithIds(QStringLiteral("Тесты"))});
@@ -205,6 +206,7 @@ QList<Entry> serverCatalogue()
         {QStringLiteral("courseTablesPresent"), Server::courseTablesPresent},
         {QStringLiteral("rolesPresent"), Server::rolesPresent},
         {QStringLiteral("answersTablePresentOnServer"), Server::answersTablePresent},
+        {QStringLiteral("answersTimePresentOnServer"), Server::answersTimePresent},
         {QStringLiteral("teacherRoles"), Server::teacherRoles},
         {QStringLiteral("labRoles"), Server::labRoles},
         {QStringLiteral("serverPort"), Server::serverPort},

@@ -38,6 +38,10 @@ inline const QStringList insertAnswer = {
     QStringLiteral("values(:a1,:a2,:a3,:a4,:a5,:a6)")};
 inline const QStringList answersTablePresent = {
     QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = 'Ответы'")};
+// Whether the table has the time of each answer (a table made by an earlier build has not).
+inline const QStringList answersTimePresent = {
+    QStringLiteral("select count(*) from pragma_table_info('Ответы') where name = 'Время'")};
+inline const QString addAnswersTime = QStringLiteral("alter table Ответы add column Время INTEGER");
 inline const QString createAnswersTable =
     QStringLiteral("create table Ответы (ТестИд INTEGER, Номер INTEGER, ВопросИд INTEGER, "
                    "Ответ INTEGER, Верно INTEGER, Время INTEGER)");
@@ -295,6 +299,9 @@ inline const QStringList rolesPresent = {
 // Where the server listens, for the lab computers' settings.
 inline const QStringList answersTablePresent = {
     QStringLiteral("select to_regclass('Ответы') is not null")};
+inline const QStringList answersTimePresent = {
+    QStringLiteral("select count(*) from information_schema.columns where table_schema = "
+                   "current_schema() and table_name = 'Ответы' and column_name = 'Время'")};
 // A course's roles by their rights, for an upgrade: the teacher's changes the bank, the lab's
 // signs in and may not; neither owns the tables nor is a superuser.
 inline const QStringList teacherRoles = {

@@ -115,6 +115,7 @@ void ImportPage::chooseFile()
 void ImportPage::preview(const QString& path)
 {
     m_path = path;
+    m_previewed = QFileInfo(path);
     m_seed = QRandomGenerator::system()->generate64() >> 1;
     m_questions.clear();
     m_preview->clear();
@@ -126,7 +127,7 @@ void ImportPage::preview(const QString& path)
     const quint64 seed = m_seed;
     m_window.runJob(
         QStringLiteral("файлды оқу"),
-        [path, seed, reading](Console&) {
+        [path, seed, reading](Console& console) {
             QFile file(path);
             if (!file.open(QIODevice::ReadOnly)) {
                 reading->error = QStringLiteral("Файл ашылмады: %1").arg(file.errorString());
@@ -138,7 +139,10 @@ void ImportPage::preview(const QString& path)
             }
             QByteArray bytes = file.readAll();
             if (WordDocument::isDoc(bytes)) {
-                const WordDocument::Converted converted = WordDocument::convertDoc(path);
+                const WordDocument::Converted converted = WordDocument::convertDoc(
+                    path, [&console] { return console.cancelRequested(); });
+                if (converted.cancelled)
+                    return int(Commands::Stopped);
                 if (!converted.error.isEmpty()) {
                     reading->error = converted.error;
                     return int(Commands::Failed);
@@ -146,6 +150,8 @@ void ImportPage::preview(const QString& path)
                 bytes = converted.docx;
             }
             const QuestionFile::Outcome outcome = QuestionFile::read(bytes);
+            if (console.cancelRequested())
+                return int(Commands::Stopped);
             if (!outcome.error.isEmpty()) {
                 reading->error =
                     outcome.errorLine > 0
@@ -166,7 +172,12 @@ void ImportPage::preview(const QString& path)
             }
             return int(Commands::Done);
         },
-        [this, reading](int) { showReading(*reading); });
+        [this, reading](int status) {
+            if (status == Commands::Stopped)
+                m_summary->setText(QStringLiteral("Оқу тоқтатылды."));
+            else
+                showReading(*reading);
+        });
 }
 
 void ImportPage::showReading(const Reading& reading)
@@ -220,9 +231,9 @@ void ImportPage::showReading(const Reading& reading)
                                .arg(note.line)
                                .arg(KazakhMessages::translate(note.reason)));
     m_summary->setText(QStringLiteral("%1 (%2): %3 сұрақ сақталады, %4 өткізіледі.")
-                           .arg(QFileInfo(m_path).fileName(), reading.format)
-                           .arg(m_questions.size())
-                           .arg(reading.refusals.size()));
+                           .arg(QFileInfo(m_path).fileName(), reading.format,
+                                QString::number(m_questions.size()),
+                                QString::number(reading.refusals.size())));
     m_import->setEnabled(!m_questions.isEmpty());
 }
 
@@ -230,6 +241,16 @@ void ImportPage::import()
 {
     if (m_questions.isEmpty() || !m_window.hasCourse())
         return;
+    // The import reads the file again: one changed since the preview is previewed anew rather
+    // than stored unseen.
+    const QFileInfo now(m_path);
+    if (now.size() != m_previewed.size() || now.lastModified() != m_previewed.lastModified()) {
+        Dialogs::warning(QStringLiteral("%1 файлы алдын ала қараудан кейін өзгерді; ол қайта "
+                                        "оқылады, содан кейін импорттауға болады.")
+                             .arg(now.fileName()));
+        preview(m_path);
+        return;
+    }
     m_import->setEnabled(false);
     const qsizetype count = m_questions.size();
     m_window.runCommand(QStringLiteral("сұрақтарды импорттау"),

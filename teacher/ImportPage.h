@@ -2,6 +2,7 @@
 
 #include "Question.h"
 
+#include <QFileInfo>
 #include <QWidget>
 #include <memory>
 
@@ -41,6 +42,7 @@ private:
     QLabel* m_summary = nullptr;
     QPushButton* m_import = nullptr;
     QString m_path;
+    QFileInfo m_previewed; // the file as it was when previewed
     quint64 m_seed = 0;
     QList<Question> m_questions;
 };

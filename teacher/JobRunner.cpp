@@ -5,6 +5,7 @@
 #include "Console.h"
 
 #include <QElapsedTimer>
+#include <exception>
 
 // Lives on the runner's thread; its console hands everything to the runner's signals.
 class JobRunner::Worker : public QObject, public Console {
@@ -14,7 +15,15 @@ public:
     void run(const Job& job)
     {
         m_progressTimer.invalidate();
-        const int status = job(*this);
+        int status = Commands::Failed;
+        // Whatever escapes a job ends it as failed, with the window still working.
+        try {
+            status = job(*this);
+        } catch (const std::exception& error) {
+            message(QStringLiteral("%1").arg(QString::fromLocal8Bit(error.what())));
+        } catch (...) {
+            message(QStringLiteral("an unexpected error stopped the work; nothing was changed"));
+        }
         // The connection belongs to this thread: closed here, so that the next job (or the
         // program's end) finds none open.
         Connection::shared().close();

@@ -6,6 +6,7 @@
 #include "KazakhMessages.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDesktopServices>
@@ -218,7 +219,7 @@ QWidget* TeacherWindow::buildAnalysisPage()
     m_group->setPlaceholderText(QStringLiteral("барлық топтар"));
     m_group->setMaxLength(200);
     form->addRow(QStringLiteral("То&бы:"), m_group);
-    m_sinceOn = new QCheckBox(QStringLiteral("&Осы күннен бастап:"), page);
+    m_sinceOn = new QCheckBox(QStringLiteral("Осы кү&ннен бастап:"), page);
     m_sinceOn->setObjectName(QStringLiteral("SinceOn"));
     m_since = new QDateEdit(QDate::currentDate().addMonths(-3), page);
     m_since->setObjectName(QStringLiteral("Since"));
@@ -326,11 +327,17 @@ QWidget* TeacherWindow::buildCoursePage()
             Dialogs::openFile(QStringLiteral("Access дерекқоры|*.mdb;*.accdb"), 1);
         if (!source.accepted)
             return;
-        const QString target =
-            fileToWrite(QStringLiteral("Курс дерекқоры|*.mdb"), QStringLiteral("db.mdb"));
-        if (!target.isEmpty())
+        // Bringing the old database over is how a school gets its course: no course need be
+        // open, and the new one is opened when it is made.
+        const Dialogs::FileChoice target =
+            Dialogs::saveFile(QStringLiteral("Курс дерекқоры|*.mdb"), QStringLiteral("db.mdb"));
+        if (target.accepted)
             runCommand(QStringLiteral("Access дерекқорын көшіру"),
-                       {QStringLiteral("migrate"), source.path, target});
+                       {QStringLiteral("migrate"), source.path, target.path},
+                       [this, path = target.path](int status) {
+                           if (status == Commands::Done || status == Commands::DoneWithWarnings)
+                               openCourse(CourseLocation::file(path));
+                       });
     });
     connect(m_copyToFile, &QPushButton::clicked, this, [this] {
         const QString target =
@@ -428,14 +435,15 @@ void TeacherWindow::runJob(const QString& what, const JobRunner::Job& job,
 void TeacherWindow::runCommand(const QString& what, QStringList arguments,
                                std::function<void(int)> done)
 {
-    if (!hasCourse()) {
+    // Commands that name their own two sides take no course option.
+    const bool ownSides = arguments.value(0) == QLatin1String("migrate") ||
+                          arguments.value(0) == QLatin1String("copy-course");
+    if (!ownSides && !hasCourse()) {
         Dialogs::warning(QStringLiteral("Алдымен курсты ашыңыз: db.mdb файлын немесе сервердегі "
                                         "курсты."));
         return;
     }
-    // Commands that name their own two sides take no course option.
-    if (arguments.value(0) != QLatin1String("migrate") &&
-        arguments.value(0) != QLatin1String("copy-course"))
+    if (!ownSides)
         arguments << m_course.arguments();
     runJob(
         what, [arguments](Console& console) { return Commands::run(arguments, console); },
@@ -505,6 +513,20 @@ void TeacherWindow::writeAndOpen(const QString& what, const QString& filter,
         if (status == Commands::Done || status == Commands::DoneWithWarnings)
             opener()(file);
     });
+}
+
+void TeacherWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_runner.isBusy() &&
+        !Dialogs::confirm(windowTitle(),
+                          QStringLiteral("Жұмыс әлі аяқталған жоқ: %1. Оны тоқтатып, терезені "
+                                         "жабу керек пе? Тоқтатылған жұмыс ештеңені өзгертпейді.")
+                              .arg(m_what))) {
+        event->ignore();
+        return;
+    }
+    m_runner.cancel();
+    event->accept();
 }
 
 void TeacherWindow::dragEnterEvent(QDragEnterEvent* event)

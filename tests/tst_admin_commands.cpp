@@ -469,6 +469,17 @@ void AdminCommandsTest::upgradeAddsTheAnswersTableOnce()
     QCOMPARE(again.status, int(Commands::Done));
     QVERIFY(again.output.contains(QStringLiteral("up to date")));
     QCOMPARE(fileHash(course.dbPath()), file);
+
+    // A table made by an earlier build, without the time of each answer, on which every submit
+    // would fail: the upgrade adds the column and keeps the answers.
+    course.exec(QStringLiteral("drop table Ответы; create table Ответы (ТестИд INTEGER, Номер "
+                               "INTEGER, ВопросИд INTEGER, Ответ INTEGER, Верно INTEGER);"
+                               "insert into Ответы values(1,1,1,1,1)"));
+    const AdminRun timed = runAdmin({"upgrade", "--db", course.dbPath()});
+    QVERIFY2(timed.output.contains(QStringLiteral("the time of each answer")),
+             qPrintable(timed.output));
+    QCOMPARE(course.column(QStringLiteral("select ТестИд||'|'||ifnull(Время,'none') from Ответы")),
+             QStringList{QStringLiteral("1|none")});
 }
 
 // One row per kept answer, attempt by attempt in stored order, for a pivot table; a result's

@@ -535,6 +535,11 @@ void AdminFormatsTest::wordDocumentsAsTeachersKeepThem()
     QCOMPARE(inTable.options[0], QStringLiteral("10"));
     QCOMPARE(inTable.options[4], QStringLiteral("100"));
     QCOMPARE(inTable.right, 1);
+    // A formula's text stays in its line; a text box's text comes once, not again from the copy
+    // kept for older programs.
+    const QString text = WordDocument::textOf(sample("word-handwritten.docx")).text;
+    QVERIFY2(text.contains(QStringLiteral("Төрт нұсқалы сұрақ: x+1=5\n")), qPrintable(text));
+    QCOMPARE(text.count(QStringLiteral("Ескерту қорабы")), 1);
 
     // An old .doc, through LibreOffice, reads as its .docx does.
     QTemporaryDir scratch;

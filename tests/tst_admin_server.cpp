@@ -370,6 +370,11 @@ void AdminServerTest::upgradeAddsTheAnswersTable()
              qPrintable(added.output));
     const AdminRun again = runAdmin({"upgrade", "--server", kService});
     QVERIFY(again.output.contains(QStringLiteral("up to date")));
+    // A table an earlier build made, without the time of each answer: the upgrade adds it.
+    course.exec(QStringLiteral("alter table Ответы drop column Время"));
+    const AdminRun timed = runAdmin({"upgrade", "--server", kService});
+    QVERIFY2(timed.output.contains(QStringLiteral("the time of each answer")),
+             qPrintable(timed.output + timed.messages));
 
     course.useRole(TestCourse::Role::Lab);
     Connection::shared().open();
@@ -384,8 +389,9 @@ void AdminServerTest::upgradeAddsTheAnswersTable()
         attempt.answers << (q < 7 ? 2 : 1);
     }
     QCOMPARE(storeAttempt(attempt, {}, [](int) {}), 7);
-    QCOMPARE(course.scalar(QStringLiteral("select count(*) || ':' || sum(Верно) from Ответы")),
-             QStringLiteral("30:7"));
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) || ':' || sum(Верно) || ':' || "
+                                          "count(Время) from Ответы")),
+             QStringLiteral("30:7:30"));
 }
 
 QTEST_MAIN(AdminServerTest)

@@ -258,7 +258,7 @@ void DataTest::catalogueTextsAreExact()
                           QStringLiteral("where Логин= :a1 and Пароль= :a2 ")}));
     QCOMPARE(Statements::addUser.size(), 1);
     QCOMPARE(Statements::removeLecture.at(0), QStringLiteral("delete from Лекции "));
-    QCOMPARE(Statements::catalogue().size(), 67);
+    QCOMPARE(Statements::catalogue().size(), 68);
 }
 
 void DataTest::statementSequenceClearsAndBindsByName()

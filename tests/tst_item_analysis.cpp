@@ -52,7 +52,8 @@ bool near(const std::optional<double>& value, double expected)
                                                    .arg(expected, 0, 'g', 12)))
 
 // Five attempts of three answers over the questions 10, 20, 30 and 40; the fourth draws 20
-// twice (marks 1 and 0: it counts once, with 0.5). Scores 3, 0, 2, 2, 0.
+// twice (marks 1 and 0: it counts once, with 0.5, and the rest of that attempt is 2 − 1 = 1).
+// Scores 3, 0, 2, 2, 0.
 ItemStatistics::Analysis workedExample()
 {
     ItemStatistics::Collector collector;
@@ -115,14 +116,14 @@ void ItemAnalysisTest::figuresOfTheWorkedExample()
     QCOMPARE_FIGURE(q10.options[4].meanScore, 2.0);
     QVERIFY(!q10.options[0].meanScore);
 
-    // Question 20: x = 1 0 1 0.5, y = 2 0 1 1.5; var x 0.6875/3, var y 2.1875/3, cov 0.9375/3,
-    // sorted cov 1.1875/3. Five answers: A three times (scores 3, 2, 2), B and D once.
+    // Question 20: x = 1 0 1 0.5, y = 2 0 1 1; var x 0.6875/3, var y 2/3, cov 1/3, sorted cov
+    // 1/3. Five answers: A three times (scores 3, 2, 2), B and D once.
     QCOMPARE(q20.drawn, 4);
     QCOMPARE(q20.answers, 5);
     QCOMPARE_FIGURE(q20.facility, 62.5);
     QCOMPARE_FIGURE(q20.sd, 100 * std::sqrt(0.6875 / 3));
-    QCOMPARE_FIGURE(q20.discrimination, 100 * 0.3125 / std::sqrt(0.6875 / 3 * 2.1875 / 3));
-    QCOMPARE_FIGURE(q20.efficiency, 100 * 0.9375 / 1.1875);
+    QCOMPARE_FIGURE(q20.discrimination, 100 * (1.0 / 3) / std::sqrt(0.6875 / 3 * 2.0 / 3));
+    QCOMPARE_FIGURE(q20.efficiency, 100.0);
     QCOMPARE(q20.options[0].chosen, 3);
     QCOMPARE_FIGURE(q20.options[0].meanScore, 7.0 / 3);
     QCOMPARE_FIGURE(q20.options[1].meanScore, 2.0);
@@ -207,6 +208,10 @@ void ItemAnalysisTest::verdictsAndTheirOrder()
     QCOMPARE(ItemReport::flagsOf(misKeyed, QStringLiteral(" 1 ")),
              QList<Flag>{Flag::ProbablyMisKeyed});
     QCOMPARE(ItemReport::flagsOf(misKeyed, QStringLiteral("4")), QList<Flag>());
+    // One strong student's slip is no sign of a wrong key.
+    ItemStatistics::Question slip = misKeyed;
+    slip.options[3].chosen = 1;
+    QCOMPARE(ItemReport::flagsOf(slip, QStringLiteral("1")), QList<Flag>());
     // A right answer that names no option gives no verdict on the key.
     QCOMPARE(ItemReport::flagsOf(misKeyed, QStringLiteral("x")), QList<Flag>());
 

@@ -1,8 +1,9 @@
 -- Every answer of an attempt, beside its row of results: for item analysis. Part of a course
 -- from its set-up; added to a course set up before by okulyk-admin upgrade, which runs this
--- script again only where the table is missing. {teacher} and {lab} stand for the roles.
+-- script again where the table or its time column is missing: every statement may run again.
+-- {teacher} and {lab} stand for the roles.
 
-create table Ответы (
+create table if not exists Ответы (
     -- The Тесты row of the attempt, the question number 1..30, the bank row drawn under it,
     -- the answer chosen 1..5, 1 when it was right, else 0, and when the attempt was stored
     -- (seconds since 1970-01-01 UTC).
@@ -14,7 +15,9 @@ create table Ответы (
     Время bigint,
     rowid bigint generated always as identity primary key
 );
-create index Ответы_ТестИд on Ответы (ТестИд);
+-- A table made before answers carried their time gets the column.
+alter table Ответы add column if not exists Время bigint;
+create index if not exists Ответы_ТестИд on Ответы (ТестИд);
 
 -- Scores an attempt of the signed-in session by the program's rule (each of the 30 numbers
 -- counts; a right-answer value that is no whole number stops the scoring with the program's
