@@ -61,6 +61,20 @@ sqlite3* openRaw(const QString& path)
     return db;
 }
 
+// A new course database at the path, replacing any file there: the course's tables, no rows.
+void makeEmptyCourse(const QString& path)
+{
+    static const QByteArray schema = [] {
+        QFile file(QStringLiteral(OKULYK_SCHEMA));
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }();
+    QFile::remove(path);
+    sqlite3* db = openRaw(path);
+    sqlite3_exec(db, schema.constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
 // Runs a statement and reads the given columns of every row as text, as a program would.
 qint64 readAll(sqlite3* db, const char* sql, int columns)
 {
@@ -466,17 +480,9 @@ void benchImport()
             file.write(block);
         }
     }
-    QFile schemaFile(QStringLiteral(OKULYK_SCHEMA));
-    schemaFile.open(QIODevice::ReadOnly);
-    const QByteArray schema = schemaFile.readAll();
     QTemporaryDir scratch;
     const QString target = scratch.filePath(QStringLiteral("db.mdb"));
-    const auto freshDatabase = [&] {
-        QFile::remove(target);
-        sqlite3* db = openRaw(target);
-        sqlite3_exec(db, schema.constData(), nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-    };
+    const auto freshDatabase = [&] { makeEmptyCourse(target); };
     const QString program = QStringLiteral(OKULYK_ADMIN);
     bool ok = true;
     const double measured = Bench::time(
@@ -536,12 +542,9 @@ QString answeredCourse()
     const QString path = Bench::dataFolder() + QStringLiteral("/answers100k.mdb");
     if (QFile::exists(path))
         return path;
-    QFile schemaFile(QStringLiteral(OKULYK_SCHEMA));
-    schemaFile.open(QIODevice::ReadOnly);
     const QString partial = path + QStringLiteral(".part");
-    QFile::remove(partial);
+    makeEmptyCourse(partial);
     sqlite3* db = openRaw(partial);
-    sqlite3_exec(db, schemaFile.readAll().constData(), nullptr, nullptr, nullptr);
     sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
     sqlite3_stmt* question = nullptr;
     sqlite3_prepare_v2(db,
@@ -698,9 +701,6 @@ void benchWordImport()
     int previewed = 0;
     const double preview =
         Bench::time(5, [&] { previewed = int(QuestionFile::read(bytes).result.questions.size()); });
-    QFile schemaFile(QStringLiteral(OKULYK_SCHEMA));
-    schemaFile.open(QIODevice::ReadOnly);
-    const QByteArray schema = schemaFile.readAll();
     QTemporaryDir scratch;
     const QString target = scratch.filePath(QStringLiteral("db.mdb"));
     bool ok = true;
@@ -713,12 +713,7 @@ void benchWordImport()
             admin.waitForFinished(-1);
             ok = ok && admin.exitCode() == 0;
         },
-        [&] {
-            QFile::remove(target);
-            sqlite3* db = openRaw(target);
-            sqlite3_exec(db, schema.constData(), nullptr, nullptr, nullptr);
-            sqlite3_close(db);
-        });
+        [&] { makeEmptyCourse(target); });
     if (!ok || previewed != questions)
         std::fprintf(stderr, "B14: the Word file did not import whole\n");
     Bench::row(QStringLiteral("B14"),

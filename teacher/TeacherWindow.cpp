@@ -438,11 +438,8 @@ void TeacherWindow::runCommand(const QString& what, QStringList arguments,
     // Commands that name their own two sides take no course option.
     const bool ownSides = arguments.value(0) == QLatin1String("migrate") ||
                           arguments.value(0) == QLatin1String("copy-course");
-    if (!ownSides && !hasCourse()) {
-        Dialogs::warning(QStringLiteral("Алдымен курсты ашыңыз: db.mdb файлын немесе сервердегі "
-                                        "курсты."));
+    if (!ownSides && !courseIsOpen())
         return;
-    }
     if (!ownSides)
         arguments << m_course.arguments();
     runJob(
@@ -481,13 +478,18 @@ void TeacherWindow::finish(int status)
     emit workFinished(status);
 }
 
-QString TeacherWindow::fileToWrite(const QString& filter, const QString& suggested)
+bool TeacherWindow::courseIsOpen()
 {
-    if (!hasCourse()) {
+    if (!hasCourse())
         Dialogs::warning(QStringLiteral("Алдымен курсты ашыңыз: db.mdb файлын немесе сервердегі "
                                         "курсты."));
+    return hasCourse();
+}
+
+QString TeacherWindow::fileToWrite(const QString& filter, const QString& suggested)
+{
+    if (!courseIsOpen())
         return {};
-    }
     const Dialogs::FileChoice choice = Dialogs::saveFile(filter, suggested);
     return choice.accepted ? choice.path : QString();
 }

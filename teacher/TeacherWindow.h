@@ -61,6 +61,8 @@ private:
     QWidget* buildWorkBar();
     void chooseCourseFile();
     void finish(int status);
+    // Whether a course is open; tells the user to open one when not.
+    bool courseIsOpen();
     // A file to write, asked for; empty when the user cancels.
     QString fileToWrite(const QString& filter, const QString& suggested);
     QStringList narrowing() const;
