@@ -91,9 +91,21 @@ QString shortened(const Item& item)
     if (!item.inBank)
         return QStringLiteral("(банктен өшірілген)");
     QString text = item.text.simplified();
-    if (text.size() > kShownCharacters)
-        text = text.left(kShownCharacters - 1).trimmed() + QChar(u'…');
+    if (text.size() > kShownCharacters) {
+        qsizetype cut = kShownCharacters - 1;
+        // A character outside the BMP is two code units: cut before it, not through it.
+        if (text[cut - 1].isHighSurrogate())
+            --cut;
+        text = text.left(cut).trimmed() + QChar(u'…');
+    }
     return text;
+}
+
+// Discriminative efficiency as the report gives it: with too few draws the ratio swings to
+// absurd values, so it is left out where the verdicts are.
+std::optional<double> efficiency(const ItemStatistics::Question& question)
+{
+    return question.drawn < kFewestDraws ? std::nullopt : question.efficiency;
 }
 
 QString optionCell(const ItemStatistics::Question& question, int option, bool right)
@@ -116,7 +128,7 @@ QString itemRow(int rank, const Item& item)
                        "<td>%9</td>")
             .arg(QString::number(rank), QString::number(q.id), shortened(item).toHtmlEscaped(),
                  QString::number(q.drawn), shown(q.facility), shown(q.sd), shown(q.discrimination),
-                 shown(q.efficiency), shown(q.d27));
+                 shown(efficiency(q)), shown(q.d27));
     for (int option = 0; option < ItemStatistics::kOptions; ++option)
         row += optionCell(q, option, option + 1 == right);
     row += QStringLiteral("<td>%1</td><td class=\"flags\">%2</td></tr>\n")
@@ -233,14 +245,15 @@ QList<Item> worstFirst(QList<Item> items)
 
 QByteArray csv(const QList<Item>& items)
 {
-    QString text = QStringLiteral("rowid,drawn,facility,sd,discrimination,efficiency,d27,"
-                                  "A,B,C,D,E,right,flags\r\n");
+    QString text = QStringLiteral("Сұрақ (rowid),Мәтіні,Түсу саны,Жеңілдігі %,SD %,Ажыратуы %,"
+                                  "Тиімділігі %,D27 %,A %,B %,C %,D %,E %,Дұрыс жауап,"
+                                  "Белгілер\r\n");
     for (const Item& item : items) {
         const ItemStatistics::Question& q = item.figures;
-        QStringList fields = {
-            QString::number(q.id), QString::number(q.drawn),    csvNumber(q.facility),
-            csvNumber(q.sd),       csvNumber(q.discrimination), csvNumber(q.efficiency),
-            csvNumber(q.d27)};
+        QStringList fields = {QString::number(q.id),    Results::csvField(shortened(item)),
+                              QString::number(q.drawn), csvNumber(q.facility),
+                              csvNumber(q.sd),          csvNumber(q.discrimination),
+                              csvNumber(efficiency(q)), csvNumber(q.d27)};
         for (const ItemStatistics::OptionUse& option : q.options)
             fields << csvNumber(share(option.chosen, q.answers));
         fields << Results::csvField(AnswerRows::letter(item.right))
@@ -321,7 +334,7 @@ QString htmlSection(const ItemStatistics::Analysis& analysis, const QList<Item>&
         "<div><dt>Ажырату индексі</dt><dd>Сұрақ баллы мен әрекеттің қалған бөлігі баллының "
         "корреляциясы: білімді оқушы дұрыс, әлсізі қате жауап берсе, жоғары.</dd></div>\n"
         "<div><dt>Ажыратудың тиімділігі</dt><dd>Ажыратудың осы жеңілдіктегі сұрақ үшін мүмкін "
-        "ең үлкен мәнге қатынасы.</dd></div>\n"
+        "ең үлкен мәнге қатынасы; сұрақ 10 әрекеттен аз түссе, берілмейді.</dd></div>\n"
         "<div><dt>D27</dt><dd>Ең жоғары ұпай алған 27 % мен ең төмен ұпай алған 27 %-дың "
         "жеңілдік айырмасы.</dd></div>\n"
         "<div><dt>A–E</dt><dd>Әр жауапты таңдағандар үлесі, пайызбен; жанында — оларды "

@@ -38,10 +38,11 @@ QList<Item> items(const ItemStatistics::Analysis& analysis,
 // no verdict needed, and last the questions drawn too seldom to judge.
 QList<Item> worstFirst(QList<Item> items);
 
-// RFC 4180 CSV in UTF-8 with a byte order mark and CRLF line ends, a row per question by row id:
-// rowid, drawn, facility, sd, discrimination, efficiency, d27, A..E (per cent of its answers),
-// right (letter), flags. Per cents with two decimals after a full stop; an undefined figure is
-// an empty cell.
+// RFC 4180 CSV in UTF-8 with a byte order mark and CRLF line ends, a Kazakh header and a row per
+// question by row id: rowid, text (on one line, shortened), drawn, facility, sd, discrimination,
+// efficiency, d27, A..E (per cent of its answers), right (letter), flags. Per cents with two
+// decimals after a full stop; an undefined figure is an empty cell, and so is the efficiency of
+// a question drawn fewer than kFewestDraws times (the report leaves it out the same way).
 QByteArray csv(const QList<Item>& items);
 
 // The test's figures on one line, for the console.

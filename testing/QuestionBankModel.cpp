@@ -105,8 +105,8 @@ int QuestionBankModel::rightAnswerNumber(const QVariant& value)
     });
     const int number = digits && text.size() <= 9 ? text.toInt() : 0;
     if (number < 1 || number > 5)
-        throw AppError(QStringLiteral("'%1' is not a right answer number: enter a whole number "
-                                      "from 1 to 5 (1 = A, 2 = B, 3 = C, 4 = D, 5 = E)")
+        throw AppError(QStringLiteral("'%1' — дұрыс жауабының нөмірі емес: 1-ден 5-ке дейінгі "
+                                      "бүтін сан енгізіңіз (1 = A, 2 = B, 3 = C, 4 = D, 5 = E)")
                            .arg(storedText(value)));
     return number;
 }

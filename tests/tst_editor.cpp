@@ -402,8 +402,8 @@ void EditorTest::rightAnswerMustNameAnAnswer()
     }
     press(form, Button::Next);
     const QString refusal =
-        QStringLiteral("'%1' is not a right answer number: enter a whole number from 1 to 5 "
-                       "(1 = A, 2 = B, 3 = C, 4 = D, 5 = E)")
+        QStringLiteral("'%1' — дұрыс жауабының нөмірі емес: 1-ден 5-ке дейінгі бүтін сан "
+                       "енгізіңіз (1 = A, 2 = B, 3 = C, 4 = D, 5 = E)")
             .arg(typed);
     QCOMPARE(script.texts(Dialogs::Kind::Error), QStringList(2, refusal));
     QCOMPARE(storedRows(course), before);

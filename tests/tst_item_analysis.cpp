@@ -84,6 +84,7 @@ class ItemAnalysisTest : public QObject {
 private slots:
     void figuresOfTheWorkedExample();
     void figuresWithoutSpreadAreUndefined();
+    void csvNamesEachQuestionAndLeavesOutShakyEfficiency();
     void verdictsAndTheirOrder();
     void itemStatsOnACourse();
     void reportHasTheQuestionTable();
@@ -173,8 +174,8 @@ void ItemAnalysisTest::figuresWithoutSpreadAreUndefined()
     QVERIFY(!analysis.test.skewness && !analysis.test.alpha && !analysis.test.sem);
 
     const QString csv = QString::fromUtf8(ItemReport::csv(ItemReport::items(analysis, {})));
-    QVERIFY2(csv.contains(QStringLiteral("\r\n2,1,100.00,,,,,100.00,0.00,0.00,0.00,0.00,,"
-                                         "әрекет тым аз\r\n")),
+    QVERIFY2(csv.contains(QStringLiteral("\r\n2,(банктен өшірілген),1,100.00,,,,,100.00,0.00,0.00,"
+                                         "0.00,0.00,,әрекет тым аз\r\n")),
              qPrintable(csv));
     for (const char* bad : {"nan", "inf"})
         QVERIFY2(!csv.contains(QLatin1String(bad), Qt::CaseInsensitive), qPrintable(csv));
@@ -188,6 +189,48 @@ void ItemAnalysisTest::figuresWithoutSpreadAreUndefined()
     QCOMPARE(ItemReport::summary(analysis.test),
              QStringLiteral("1 attempts; score mean 1.00, median 1.00, SD —, skewness —; "
                             "alpha (KR-20) —, SEM —"));
+}
+
+// The CSV's Kazakh header, each question's text on one line and shortened, and the efficiency
+// left empty for a question drawn too seldom (here −200 %) beside one drawn often enough.
+void ItemAnalysisTest::csvNamesEachQuestionAndLeavesOutShakyEfficiency()
+{
+    // Ten attempts: question 1 right in the last five, 3 as filler, 2 drawn by the first three
+    // only and right where the rest of the attempt is lowest.
+    const QList<double> filler = {0, 1, 1, 0, 0, 1, 1, 1, 1, 1};
+    const QList<double> second = {1, 0, 0};
+    ItemStatistics::Collector collector;
+    for (int i = 0; i < 10; ++i) {
+        const double mark = i >= 5 ? 1 : 0;
+        QList<Answer> attempt = {{1, 1, mark > 0 ? 1 : 2, mark}, {2, 3, 1, filler[i]}};
+        if (i < 3)
+            attempt.append({3, 2, second[i] > 0 ? 2 : 1, second[i]});
+        collector.add(attempt);
+    }
+    const ItemStatistics::Analysis analysis = collector.analyse();
+    QCOMPARE_FIGURE(analysis.questions[1].efficiency, -200.0);
+
+    // A surrogate pair straddles the cut: it goes whole.
+    const QString head =
+        QStringLiteral("Қай құрылғы, ақпаратты ұзақ сақтайды? ") + QString(20, QChar(u'ж'));
+    const QHash<qint64, AnswerRows::BankEntry> bank = {
+        {1,
+         {QStringLiteral("Қай құрылғы,\r\nақпаратты\t\tұзақ   сақтайды?\n") +
+              QString(20, QChar(u'ж')) + QStringLiteral("\U0001F600 және тағы басқа"),
+          QStringLiteral("1")}},
+        {2, {QStringLiteral("Q2"), QStringLiteral("2")}}};
+    const QByteArray bytes = ItemReport::csv(ItemReport::items(analysis, bank));
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    const QStringList rows = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+    QCOMPARE(rows[0], QStringLiteral("Сұрақ (rowid),Мәтіні,Түсу саны,Жеңілдігі %,SD %,Ажыратуы %,"
+                                     "Тиімділігі %,D27 %,A %,B %,C %,D %,E %,Дұрыс жауап,"
+                                     "Белгілер"));
+    // The rest of each row after the text: drawn, facility, sd, discrimination, efficiency, ...
+    const QString first = QStringLiteral("1,\"%1…\",").arg(head);
+    QVERIFY2(rows[1].startsWith(first), qPrintable(rows[1]));
+    QCOMPARE(rows[1].mid(first.size()).split(QLatin1Char(','))[4], QStringLiteral("100.00"));
+    QVERIFY2(rows[2].startsWith(QStringLiteral("2,Q2,3,33.33,")), qPrintable(rows[2]));
+    QCOMPARE(rows[2].split(QLatin1Char(','))[6], QString());
 }
 
 // The verdicts at their limits, a wrong option whose choosers score higher than the right one's,
@@ -265,11 +308,11 @@ void ItemAnalysisTest::itemStatsOnACourse()
              qPrintable(all.output));
     QCOMPARE(fileBytes(csvPath),
              "\xEF\xBB\xBF" +
-                 QStringLiteral("rowid,drawn,facility,sd,discrimination,efficiency,d27,"
-                                "A,B,C,D,E,right,flags\r\n"
-                                "1,3,66.67,57.74,50.00,100.00,100.00,0.00,66.67,33.33,0.00,0.00,"
+                 QStringLiteral("Сұрақ (rowid),Мәтіні,Түсу саны,Жеңілдігі %,SD %,Ажыратуы %,"
+                                "Тиімділігі %,D27 %,A %,B %,C %,D %,E %,Дұрыс жауап,Белгілер\r\n"
+                                "1,Бірінші,3,66.67,57.74,50.00,,100.00,0.00,66.67,33.33,0.00,0.00,"
                                 "B,әрекет тым аз\r\n"
-                                "2,3,33.33,57.74,50.00,100.00,100.00,33.33,0.00,0.00,33.33,33.33,"
+                                "2,Екінші,3,33.33,57.74,50.00,,100.00,33.33,0.00,0.00,33.33,33.33,"
                                 "A,әрекет тым аз\r\n")
                      .toUtf8());
 
