@@ -8,6 +8,7 @@
 #include "Connection.h"
 #include "Console.h"
 #include "CourseCopy.h"
+#include "CourseSettings.h"
 #include "CourseUpgrade.h"
 #include "GiftFormat.h"
 #include "ItemReport.h"
@@ -20,6 +21,7 @@
 #include "QuestionStore.h"
 #include "Results.h"
 #include "ServerSetup.h"
+#include "Store.h"
 #include "WordDocument.h"
 
 #include <QDateTime>
@@ -77,6 +79,13 @@ void openDatabase(const CommandLine& line)
     }
     connection.setAddress(address);
     connection.open();
+    // The lab's role reads no results, passwords or right answers: every command would work on
+    // a course it cannot see whole, and report success.
+    if (!connection.store().allowsAdministration())
+        throw AppError(QStringLiteral("%1: this is the lab computers' role, which may not read or "
+                                      "change the course; run okulyk-admin on the teacher's "
+                                      "computer, with its service and password files")
+                           .arg(connection.location()));
 }
 
 // The options of a command that works on one course.
@@ -314,11 +323,15 @@ int exportResults(const QStringList& arguments, Console& console)
                        counted(answers.size(), QStringLiteral("answer")) +
                            QStringLiteral(" written"));
     }
+    bool timed = false;
     const QList<Results::Row> rows = readWithProgress<Results::Row>(
-        console, QStringLiteral("reading results"),
-        [&](const auto& progress) { return Results::read(user, progress); });
+        console, QStringLiteral("reading results"), [&](const auto& progress) {
+            Results::Table table = Results::readTable(user, progress);
+            timed = table.timed;
+            return table.rows;
+        });
     QStringList warnings;
-    const QByteArray csv = Results::csv(rows, warnings);
+    const QByteArray csv = Results::csv(rows, warnings, timed);
     if (user && rows.isEmpty())
         warnings << QStringLiteral("no results are stored for the login \"%1\"").arg(*user);
     return written(file, csv, line, warnings, console,
@@ -459,8 +472,10 @@ int printTest(const QStringList& arguments, Console& console)
         throw AppError(QStringLiteral("%1: the question bank is empty; there is nothing to print")
                            .arg(Connection::shared().location()));
     QStringList warnings;
-    const QString html =
-        PaperTest::html(bank, PaperTest::draw(variants, int(bank.size()), seed), seed, warnings);
+    const DrawRule::Mode mode =
+        CourseSettings::drawModeOf(CourseSettings::value(CourseSettings::kDifferentQuestions));
+    const QString html = PaperTest::html(
+        bank, PaperTest::draw(variants, int(bank.size()), seed, mode), seed, warnings);
     if (!seedGiven)
         console.line(QStringLiteral("%1: --seed %2 prints these variants again while the bank is "
                                     "unchanged")
@@ -496,22 +511,62 @@ int upgrade(const QStringList& arguments, Console& console)
     requirePositional(line, 0, QStringLiteral("upgrade [--db PATH | --server SERVICE]"));
     openDatabase(line);
     const QString location = Connection::shared().location();
-    switch (CourseUpgrade::run()) {
-    case CourseUpgrade::Change::TableAdded:
-        console.line(QStringLiteral("%1: the table Ответы is added; every answer of an attempt "
-                                    "is kept from now on")
-                         .arg(location));
-        break;
-    case CourseUpgrade::Change::TimeAdded:
-        console.line(QStringLiteral("%1: the table Ответы gets the time of each answer; answers "
-                                    "kept before it have none")
-                         .arg(location));
-        break;
-    case CourseUpgrade::Change::None:
+    const QStringList changes = CourseUpgrade::run();
+    for (const QString& change : changes)
+        console.line(QStringLiteral("%1: %2").arg(location, change));
+    if (changes.isEmpty())
         console.line(
             QStringLiteral("%1: the course is up to date; nothing was changed").arg(location));
-        break;
+    return Done;
+}
+
+// A setting's name as typed: "different-questions" or "different_questions".
+QString settingName(const QString& typed)
+{
+    return QString(typed).replace(QLatin1Char('-'), QLatin1Char('_'));
+}
+
+QString shownName(const QString& stored)
+{
+    return QString(stored).replace(QLatin1Char('_'), QLatin1Char('-'));
+}
+
+int settings(const QStringList& arguments, Console& console)
+{
+    const CommandLine line(arguments, withCourse({}), {});
+    if (!line.error().isEmpty())
+        throw UsageError{line.error()};
+    const QStringList given = line.positional();
+    if (given.size() != 0 && given.size() != 2)
+        throw UsageError{QStringLiteral("usage: okulyk-admin settings [NAME VALUE] "
+                                        "[--db PATH | --server SERVICE]")};
+    openDatabase(line);
+    const QString location = Connection::shared().location();
+    if (given.isEmpty()) {
+        if (!CourseSettings::present())
+            console.message(QStringLiteral("%1: the course has no settings table yet; every "
+                                           "setting has its default (okulyk-admin upgrade adds it)")
+                                .arg(location));
+        for (const auto& [setting, value] : CourseSettings::values()) {
+            const QString shown = setting.kind != CourseSettings::Setting::Kind::OnOff ? value
+                                  : value == CourseSettings::kOn ? QStringLiteral("on")
+                                                                 : QStringLiteral("off");
+            console.line(QStringLiteral("%1 %2%3").arg(
+                shownName(setting.name), shown,
+                setting.serverOnly ? QStringLiteral("  (lab server)") : QString()));
+        }
+        return Done;
     }
+    const QString name = settingName(given[0]);
+    if (!CourseSettings::find(name)) {
+        QStringList names;
+        for (const CourseSettings::Setting& setting : CourseSettings::all())
+            names << shownName(setting.name);
+        throw UsageError{QStringLiteral("there is no setting \"%1\"; the settings are %2")
+                             .arg(given[0], names.join(QStringLiteral(", ")))};
+    }
+    CourseSettings::write(name, given[1]);
+    console.line(QStringLiteral("%1: %2 is %3").arg(location, shownName(name), given[1].trimmed()));
     return Done;
 }
 
@@ -520,24 +575,23 @@ int serverInit(const QStringList& arguments, Console& console)
     const CommandLine line(arguments,
                            {QStringLiteral("server"), QStringLiteral("write-config"),
                             QStringLiteral("host"), QStringLiteral("teacher-role"),
-                            QStringLiteral("lab-role"), QStringLiteral("database")},
+                            QStringLiteral("lab-role"), QStringLiteral("database"),
+                            QStringLiteral("title")},
                            {});
     const QString usage = QStringLiteral("server-init --server SERVICE --write-config DIR "
-                                         "[--database NAME] [--host NAME] "
+                                         "[--database NAME] [--title TEXT] [--host NAME] "
                                          "[--teacher-role NAME] [--lab-role NAME]");
     requirePositional(line, 0, usage);
     if (!line.has(QStringLiteral("server")) || !line.has(QStringLiteral("write-config")))
         throw UsageError{QStringLiteral("usage: okulyk-admin %1").arg(usage)};
-    ServerSetup::RoleNames roles;
-    for (auto [option, name] : {std::pair{QStringLiteral("teacher-role"), &roles.teacher},
-                                std::pair{QStringLiteral("lab-role"), &roles.lab}}) {
-        if (!line.has(option))
-            continue;
-        *name = line.value(option);
-        if (name->isEmpty() || name->size() > 63)
+    for (const QString& option : {QStringLiteral("teacher-role"), QStringLiteral("lab-role")}) {
+        if (line.has(option) && (line.value(option).isEmpty() || line.value(option).size() > 63))
             throw UsageError{
                 QStringLiteral("--%1 is a role name of 1 to 63 characters").arg(option)};
     }
+    const QString title = line.value(QStringLiteral("title")).simplified();
+    if (line.has(QStringLiteral("title")) && (title.isEmpty() || title.size() > 200))
+        throw UsageError{QStringLiteral("--title is a text of 1 to 200 characters")};
     const QString service = line.value(QStringLiteral("server"));
     const QString dir = QDir(line.value(QStringLiteral("write-config"))).absolutePath();
     std::optional<ServerSetup::LocalDatabase> local;
@@ -552,11 +606,20 @@ int serverInit(const QStringList& arguments, Console& console)
     }
     openDatabase(line);
     const QString location = Connection::shared().location();
+    // Every course of the server has roles of its own, named after its database.
+    const QString database = ServerSetup::courseDatabase();
+    ServerSetup::RoleNames roles = ServerSetup::rolesFor(database);
+    if (line.has(QStringLiteral("teacher-role")))
+        roles.teacher = line.value(QStringLiteral("teacher-role"));
+    if (line.has(QStringLiteral("lab-role")))
+        roles.lab = line.value(QStringLiteral("lab-role"));
+    const QString shownTitle = title.isEmpty() ? database : title;
     // The settings are written before the course is committed: passwords that could not be
     // written down would lock everyone out.
-    ServerSetup::initialise(roles, line.value(QStringLiteral("host")),
+    ServerSetup::initialise(roles, line.value(QStringLiteral("host")), shownTitle,
                             [&](const ServerSetup::Credentials& credentials) {
-                                ServerSetup::writeConfig(dir, service, roles, credentials);
+                                ServerSetup::writeConfig(dir, service, shownTitle, roles,
+                                                         credentials);
                             });
     Connection::shared().close();
     Connection::shared().setAddress(StoreAddress::file());
@@ -564,11 +627,11 @@ int serverInit(const QStringList& arguments, Console& console)
                                 "computer) and %3 (lab computers)")
                      .arg(location, roles.teacher, roles.lab));
     console.line(QStringLiteral("%1/teacher: pg_service.conf and pgpass for the teacher's "
-                                "computer")
-                     .arg(dir));
-    console.line(QStringLiteral("%1/lab: pg_service.conf and pgpass for every lab computer; "
-                                "keep both folders from students")
-                     .arg(dir));
+                                "computer, with the course \"%2\" as service %3")
+                     .arg(dir, shownTitle, service));
+    console.line(QStringLiteral("%1/lab: pg_service.conf and pgpass for every lab computer, and "
+                                "%2, its menu entry; keep both folders from students")
+                     .arg(dir, ServerSetup::menuEntryName(service)));
     return Done;
 }
 
@@ -632,9 +695,10 @@ QString helpText()
         "      оған сұрақтарды талдау қосылады (альбомдық A4 бетке 40 сұрақтан).\n"
         "  okulyk-admin item-stats ФАЙЛ.csv [--group ТОП] [--since ЖЖЖЖ-АА-КК]\n"
         "                          [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
-        "      Әр сұрақтың көрсеткіштерін CSV файлына жазады: түсу саны, жеңілдік, SD,\n"
-        "      ажырату, тиімділік, D27, A–E таңдалу үлесі, дұрыс әріп, белгілер. --group\n"
-        "      бір топтың, --since сол күннен бергі әрекеттерін ғана алады.\n"
+        "      Әр сұрақтың көрсеткіштерін CSV файлына жазады: rowid, қысқартылған мәтіні,\n"
+        "      түсу саны, жеңілдік, SD, ажырату, тиімділік, D27, A–E таңдалу үлесі, дұрыс\n"
+        "      әріп, белгілер. --group бір топтың, --since сол күннен бергі әрекеттерін ғана\n"
+        "      алады.\n"
         "  okulyk-admin print-test ФАЙЛ.html --variants N [--seed S] [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
         "      Қағаздағы тест: бағдарлама ережесімен таңдалған 30 сұрақтан N нұсқа, әрқайсысы\n"
         "      өз бетінде, оқушы аты-жөніне жолмен; соңғы бетте әр нұсқаның жауап кілті. Сол\n"
@@ -643,16 +707,26 @@ QString helpText()
         "      Microsoft Access дерекқорын жаңа SQLite файлына көшіреді (бар файлдың үстіне\n"
         "      жазбайды).\n"
         "  okulyk-admin server-init --server ҚЫЗМЕТ --write-config ҚАЛТА [--database АТАУ]\n"
-        "                           [--host АТАУ] [--teacher-role АТАУ] [--lab-role АТАУ]\n"
+        "                           [--title МӘТІН] [--host АТАУ] [--teacher-role АТАУ]\n"
+        "                           [--lab-role АТАУ]\n"
         "      Бос PostgreSQL дерекқорында компьютер сыныбына арналған курсты жасайды:\n"
-        "      кестелер, функциялар және екі рөл (мұғалімдікі және сынып компьютерлерінікі).\n"
-        "      ҚАЛТА/teacher және ҚАЛТА/lab қалталарына pg_service.conf пен pgpass файлдарын\n"
-        "      жазады. Курсы бар дерекқорда ештеңе өзгертпейді. --database АТАУ: сервердің\n"
+        "      кестелер, функциялар және екі рөл (мұғалімдікі және сынып компьютерлерінікі,\n"
+        "      әдепкісі ДЕРЕКҚОР_teacher пен ДЕРЕКҚОР_lab). ҚАЛТА/teacher және ҚАЛТА/lab\n"
+        "      қалталарына pg_service.conf, pgpass және мәзір жазбасын (okulyk-ҚЫЗМЕТ.desktop,\n"
+        "      аты --title) жазады; қалтада басқа курстың файлдары болса, осы курс соларға\n"
+        "      қосылады. Курсы бар дерекқорда ештеңе өзгертпейді. --database АТАУ: сервердің\n"
         "      өзінде, қызметтер файлынсыз, осы атаулы дерекқорға жергілікті қосылады (жоқ болса,\n"
         "      жасайды).\n"
         "  okulyk-admin upgrade [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
-        "      Бұрынғы нұсқа жасаған курсқа Ответы кестесін қосады: бұдан былай тесттің әр\n"
-        "      жауабы сақталады.\n"
+        "      Бұрынғы нұсқа жасаған курсқа жетіспейтінін қосады: тесттің әр жауабын сақтайтын\n"
+        "      Ответы кестесі, нәтиженің уақыты, баптаулар кестесі, сервердегі курсқа — сынып\n"
+        "      компьютерлерінің жаңа функциялары (тестті сервер өзі береді).\n"
+        "  okulyk-admin settings [АТАУЫ МӘНІ] [--db ЖОЛ | --server ҚЫЗМЕТ]\n"
+        "      Курстың баптаулары. АТАУСЫЗ — барлығын мәнімен көрсетеді.\n"
+        "      different-questions on|off: тестте 30 түрлі сұрақ (банкте 30-дан аз болса, әр\n"
+        "      сұрақ бір реттен кейін ғана қайталанады); әдепкісі off — сұрақ қайталануы мүмкін.\n"
+        "      signin-failures-per-login, -per-computer, -per-server N: сервер бір минутта\n"
+        "      қабылдайтын сәтсіз кіру саны (логинге, компьютерге, бүкіл серверге).\n"
         "  okulyk-admin copy-course КӨЗ НЫСАНА\n"
         "      Курсты толығымен көшіреді; әр жағы — db.mdb файлы немесе server:ҚЫЗМЕТ.\n"
         "      Жолдардың реті сақталады. Тек жаңа файлға немесе бос сервер курсына жазады.\n"
@@ -688,9 +762,9 @@ QString helpText()
         "      analysis after it (40 questions to a landscape A4 page).\n"
         "  okulyk-admin item-stats FILE.csv [--group GROUP] [--since YYYY-MM-DD]\n"
         "                          [--db PATH | --server SERVICE]\n"
-        "      Writes each question's figures as CSV: drawn, facility, sd, discrimination,\n"
-        "      efficiency, d27, the share of each option A-E, right letter, flags. --group\n"
-        "      takes one group's attempts, --since those stored from that day on.\n"
+        "      Writes each question's figures as CSV: row id, shortened text, drawn, facility,\n"
+        "      sd, discrimination, efficiency, d27, the share of each option A-E, right letter,\n"
+        "      flags. --group takes one group's attempts, --since those stored from that day on.\n"
         "  okulyk-admin print-test FILE.html --variants N [--seed S] [--db PATH | --server "
         "SERVICE]\n"
         "      Tests on paper: N variants of 30 questions drawn by the program's rule, each on\n"
@@ -700,16 +774,26 @@ QString helpText()
         "      Copies a Microsoft Access database into a new SQLite file (never over an\n"
         "      existing one).\n"
         "  okulyk-admin server-init --server SERVICE --write-config DIR [--database NAME]\n"
-        "                           [--host NAME] [--teacher-role NAME] [--lab-role NAME]\n"
+        "                           [--title TEXT] [--host NAME] [--teacher-role NAME]\n"
+        "                           [--lab-role NAME]\n"
         "      Sets a course up for a computer lab in an empty PostgreSQL database, reached as\n"
         "      its owner: the tables, the functions and two roles (the teacher's and the lab\n"
-        "      computers'). Writes DIR/teacher and DIR/lab, each with a pg_service.conf and a\n"
-        "      pgpass file. A database that holds a course is left as it is. --database NAME:\n"
-        "      on the server itself, without a service file, reach the database of that name\n"
-        "      locally (made when missing).\n"
+        "      computers', DATABASE_teacher and DATABASE_lab unless named). Writes DIR/teacher\n"
+        "      and DIR/lab, each with a pg_service.conf, a pgpass file and a menu entry\n"
+        "      (okulyk-SERVICE.desktop, named by --title); a folder with another course's files\n"
+        "      gets this course added to them. A database that holds a course is left as it is.\n"
+        "      --database NAME: on the server itself, without a service file, reach the\n"
+        "      database of that name locally (made when missing).\n"
         "  okulyk-admin upgrade [--db PATH | --server SERVICE]\n"
-        "      Adds the table Ответы to a course made by an earlier version: every answer of\n"
-        "      an attempt is kept from then on.\n"
+        "      Adds what a course made by an earlier version lacks: the table Ответы that\n"
+        "      keeps every answer, the time of each result, the settings table and, on a\n"
+        "      server course, the lab's current functions (the server deals each attempt).\n"
+        "  okulyk-admin settings [NAME VALUE] [--db PATH | --server SERVICE]\n"
+        "      The course's settings; without NAME, lists them with their values.\n"
+        "      different-questions on|off: an attempt's 30 questions are all different (a\n"
+        "      bank of fewer gives each once before any repeats); off by default, when a\n"
+        "      question may come up twice. signin-failures-per-login, -per-computer,\n"
+        "      -per-server N: failed sign-ins a minute the lab server takes before refusing.\n"
         "  okulyk-admin copy-course SOURCE TARGET\n"
         "      Copies a whole course; each side is a db.mdb file or server:SERVICE. The rows\n"
         "      keep their order. Writes only a new file or an empty server course.\n"
@@ -755,6 +839,8 @@ int run(const QStringList& arguments, Console& console)
             return copyCourse(rest, console);
         if (command == QLatin1String("upgrade"))
             return upgrade(rest, console);
+        if (command == QLatin1String("settings"))
+            return settings(rest, console);
         throw UsageError{command.isEmpty() ? QStringLiteral("no command given")
                                            : QStringLiteral("unknown command \"%1\"").arg(command)};
     } catch (const UsageError& error) {

@@ -171,6 +171,10 @@ QList<TableRows> readCourse(const StoreAddress& source, QStringList& notes)
     connection.setAddress(source);
     connection.open();
     const QString location = connection.location();
+    if (!connection.store().allowsAdministration())
+        throw AppError(QStringLiteral("%1: this is a lab computer's role, which may not read the "
+                                      "whole course; copy on the teacher's computer")
+                           .arg(location));
     QList<TableRows> tables;
     {
         // One state of every table, whatever the lab writes meanwhile.
@@ -326,10 +330,16 @@ Outcome writeServer(const StoreAddress& target, const QList<TableRows>& tables, 
     qint64 done = 0;
     for (const TableRows& table : std::as_const(copied)) {
         const QString& name = table.course->name;
+        Query present(QStringLiteral("tableColumnNames"));
+        present.setStatement(Statements::Server::tableColumnNames);
+        present.bind(QStringLiteral("a"), name);
+        present.open();
+        const QStringList targetColumns = present.columnTexts(0);
         QStringList columns;
         for (const SourceColumn& column : table.columns) {
             columns << column.name;
-            if (!table.isCourseColumn(column.name))
+            // Only a column the target lacks needs the tables' owner.
+            if (!table.isCourseColumn(column.name) && !targetColumns.contains(column.name))
                 connection.store().executeScript(
                     QStringLiteral("alter table %1 add column if not exists %2 %3")
                         .arg(ServerDialect::quotedName(name),

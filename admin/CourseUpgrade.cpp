@@ -40,30 +40,62 @@ ServerSetup::RoleNames serverRoles()
 
 } // namespace
 
-Change run()
+QStringList run()
 {
     Connection& connection = Connection::shared();
     connection.ensureOpen();
     const bool server = connection.address().isServer();
     Transaction transaction(Transaction::Intent::ReadThenWrite);
-    const auto yes = [](const QStringList& values) {
-        return values.value(0) == QLatin1String("1") || values.value(0) == QLatin1String("true");
+    const auto yes = [](const QStringList& statement) {
+        const QString value = column(statement).value(0);
+        return value == QLatin1String("1") || value == QLatin1String("true");
     };
-    const bool table = yes(
-        column(server ? Statements::Server::answersTablePresent : Statements::answersTablePresent));
+    const bool answers =
+        yes(server ? Statements::Server::answersTablePresent : Statements::answersTablePresent);
     // A table made by an earlier build lacks the time of each answer: every submit would fail
     // on it, so the upgrade adds the column.
-    const bool time = table && yes(column(server ? Statements::Server::answersTimePresent
-                                                 : Statements::answersTimePresent));
-    if (table && time)
-        return Change::None;
-    if (server)
-        connection.store().executeScript(ServerSetup::answersScript(serverRoles()));
-    else
-        connection.store().executeScript(table ? Statements::addAnswersTime
-                                               : Statements::createAnswersTable);
+    const bool answersTime = answers && yes(server ? Statements::Server::answersTimePresent
+                                                   : Statements::answersTimePresent);
+    const bool resultsTime =
+        yes(server ? Statements::Server::resultsTimePresent : Statements::resultsTimePresent);
+    const bool settings =
+        yes(server ? Statements::Server::settingsTablePresent : Statements::settingsTablePresent);
+    const bool lab = !server || yes(Statements::Server::labFunctionsCurrent);
+
+    QStringList changes;
+    if (!answers)
+        changes << QStringLiteral("the table Ответы is added; every answer of an attempt is kept "
+                                  "from now on");
+    else if (!answersTime)
+        changes << QStringLiteral("the table Ответы gets the time of each answer; answers kept "
+                                  "before it have none");
+    if (!resultsTime)
+        changes << QStringLiteral("the table Тесты gets the time of each result; results stored "
+                                  "before it have none");
+    if (!settings)
+        changes << QStringLiteral("the table Настройки is added for the course's settings "
+                                  "(okulyk-admin settings)");
+    if (!lab)
+        changes << QStringLiteral("the lab server's functions are renewed: the server deals "
+                                  "each attempt itself and limits failed sign-ins per computer");
+    if (changes.isEmpty())
+        return {};
+    Store& store = connection.store();
+    if (server) {
+        // Every statement of the script may run again: it adds only what is missing.
+        store.executeScript(ServerSetup::upgradeScript(serverRoles()));
+    } else {
+        if (!answers)
+            store.executeScript(Statements::createAnswersTable);
+        else if (!answersTime)
+            store.executeScript(Statements::addAnswersTime);
+        if (!resultsTime)
+            store.executeScript(Statements::addResultsTime);
+        if (!settings)
+            store.executeScript(Statements::createSettingsTable);
+    }
     transaction.commit();
-    return table ? Change::TimeAdded : Change::TableAdded;
+    return changes;
 }
 
 } // namespace CourseUpgrade

@@ -1,17 +1,16 @@
 #pragma once
 
-// Brings a course made by an earlier version up to date, on the shared connection: the table
-// Ответы, which keeps every answer of an attempt (on a server course also the scoring function
-// that fills it), in one transaction. The program itself never changes a course's tables.
+#include <QStringList>
+
+// Brings a course made by an earlier version up to date, on the shared connection, in one
+// transaction: the table Ответы, which keeps every answer of an attempt, with the time of each;
+// the time of each result in Тесты; the course's settings (Настройки); on a server course also
+// the lab's functions (the server deals each attempt, limits failed sign-ins per computer, feeds
+// the teacher's live view). The program itself never changes a course's tables.
 namespace CourseUpgrade {
 
-enum class Change {
-    None,       // the course has everything already; nothing was changed
-    TableAdded, // the table Ответы
-    TimeAdded,  // the time of each answer, to a table made by an earlier build
-};
-
-// Throws AppError; the course is then as it was.
-Change run();
+// What was added, a line each; empty when the course had everything. Throws AppError; the
+// course is then as it was.
+QStringList run();
 
 } // namespace CourseUpgrade

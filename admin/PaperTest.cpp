@@ -54,17 +54,13 @@ QString questionItem(const Question& question)
 
 } // namespace
 
-QList<QList<int>> draw(int variants, int bankSize, quint64 seed)
+QList<QList<int>> draw(int variants, int bankSize, quint64 seed, DrawRule::Mode mode)
 {
     const quint32 seedWords[] = {quint32(seed), quint32(seed >> 32)};
     QRandomGenerator generator(seedWords, 2);
     QList<QList<int>> drawn;
-    for (int v = 0; v < variants; ++v) {
-        QList<int> positions;
-        for (int q = 0; q < kQuestions; ++q)
-            positions << (bankSize > 0 ? int(generator.bounded(bankSize)) : 0);
-        drawn << positions;
-    }
+    for (int v = 0; v < variants; ++v)
+        drawn << DrawRule::draw(bankSize, mode, generator, kQuestions);
     return drawn;
 }
 

@@ -1,5 +1,6 @@
 #include "Results.h"
 
+#include "Connection.h"
 #include "Cursor.h"
 #include "Query.h"
 #include "RowOrder.h"
@@ -109,14 +110,25 @@ QString csvField(QString text)
 
 QList<Row> read(const std::optional<QString>& login, const std::function<void(qint64)>& progress)
 {
+    return readTable(login, progress).rows;
+}
+
+Table readTable(const std::optional<QString>& login, const std::function<void(qint64)>& progress)
+{
     Transaction transaction;
     RowOrder::require(QStringLiteral("Тесты"));
+    Query timed(QStringLiteral("resultsTimePresent"));
+    timed.setStatement(Connection::shared().address().isServer()
+                           ? Statements::Server::resultsTimePresent
+                           : Statements::resultsTimePresent);
+    timed.open();
+    Table table;
+    table.timed = timed.text(0, 0).toLongLong() > 0;
     Query results(QStringLiteral("results"));
-    results.setStatement(login ? Statements::resultsOfUserWithGroups
-                               : Statements::resultsWithGroups);
+    results.setStatement(Statements::resultsWithGroups(login.has_value(), table.timed));
     if (login)
         results.bind(QStringLiteral("a"), *login);
-    QList<Row> rows;
+    QList<Row>& rows = table.rows;
     results.scan([&](const Cursor& cursor) {
         Row row;
         row.position = static_cast<int>(rows.size()) + 1;
@@ -128,16 +140,19 @@ QList<Row> read(const std::optional<QString>& login, const std::function<void(qi
         const int score = row.stored.toInt(&ok);
         if (ok && score >= 0 && score <= kQuestionsPerTest)
             row.score = score;
+        if (table.timed && !cursor.value(3).isNull())
+            row.storedAt = QDateTime::fromSecsSinceEpoch(cursor.value(3).toLongLong());
         rows << row;
         if (progress)
             progress(rows.size());
     });
-    return rows;
+    return table;
 }
 
-QByteArray csv(const QList<Row>& rows, QStringList& warnings)
+QByteArray csv(const QList<Row>& rows, QStringList& warnings, bool timed)
 {
-    QString text = QStringLiteral("Логин,Топ,Дұрыс жауап,Сұрақ саны,Пайыз\r\n");
+    QString text = QStringLiteral("Логин,Топ,Дұрыс жауап,Сұрақ саны,Пайыз%1\r\n")
+                       .arg(timed ? QStringLiteral(",Уақыты") : QString());
     for (const Row& row : rows) {
         QString percent;
         if (row.score)
@@ -145,10 +160,11 @@ QByteArray csv(const QList<Row>& rows, QStringList& warnings)
                 QString::number((*row.score * 200 + kQuestionsPerTest) / (2 * kQuestionsPerTest));
         else
             warnings << warningFor(row);
-        text += QStringList{csvField(row.login), csvField(row.group), csvField(row.stored),
-                            QString::number(kQuestionsPerTest), percent}
-                    .join(QLatin1Char(',')) +
-                QStringLiteral("\r\n");
+        QStringList fields = {csvField(row.login), csvField(row.group), csvField(row.stored),
+                              QString::number(kQuestionsPerTest), percent};
+        if (timed)
+            fields << row.storedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        text += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     }
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }

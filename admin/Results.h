@@ -22,17 +22,28 @@ struct Row {
     bool known = false; // the login has a row in Пользователи
     QString stored;     // Верно as stored, as text
     std::optional<int> score;
+    QDateTime storedAt; // invalid where the course keeps no time, or has none for the row
+};
+
+// The results read, and whether the course keeps the time each was stored.
+struct Table {
+    QList<Row> rows;
+    bool timed = false;
 };
 
 // The results in stored order, all of them or one login's; progress receives the number read
 // so far. Throws AppError.
 QList<Row> read(const std::optional<QString>& login = std::nullopt,
                 const std::function<void(qint64)>& progress = {});
+// The same with whether the course keeps each result's time.
+Table readTable(const std::optional<QString>& login = std::nullopt,
+                const std::function<void(qint64)>& progress = {});
 
 // RFC 4180 CSV in UTF-8 with a byte order mark and CRLF line ends: login, group, right answers,
-// out of, per cent (rounded to a whole number). A text that a spreadsheet would run as a
-// formula (beginning with = + - @ or a tab) is written after an apostrophe.
-QByteArray csv(const QList<Row>& rows, QStringList& warnings);
+// out of, per cent (rounded to a whole number) and, where the course keeps it, when the result
+// was stored (local time, "2026-12-10 14:32"). A text that a spreadsheet would run as a formula
+// (beginning with = + - @ or a tab) is written after an apostrophe.
+QByteArray csv(const QList<Row>& rows, QStringList& warnings, bool timed = false);
 
 // A one-page HTML report: per group, the attempts, the mean and the median score and a
 // histogram of the scores as inline SVG, then the appendix (with its style sheet) where given.

@@ -2,6 +2,7 @@
 
 #include "AppError.h"
 #include "Connection.h"
+#include "CourseSettings.h"
 #include "Query.h"
 #include "ServerDialect.h"
 #include "ServerStore.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSqlDriver>
 #include <libpq-fe.h>
@@ -92,17 +94,87 @@ void writeFile(const QString& path, const QByteArray& bytes, QFileDevice::Permis
             QStringLiteral("%1: cannot write the file: %2").arg(path, file.errorString()));
 }
 
-void writeRoleConfig(const QString& dir, const QString& service, const QString& role,
-                     const QString& password, const Address& address, const QString& note)
+// The file's text, or empty when there is none yet.
+QString existingText(const QString& path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return {};
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(
+            QStringLiteral("%1: cannot read the file: %2").arg(path, file.errorString()));
+    return QString::fromUtf8(file.readAll());
+}
+
+// A service file with the section of this service put in: in place of one of the same name,
+// else after the others. Comments and other services stay as they are.
+QString withService(const QString& existing, const QString& service, const QString& section)
+{
+    QStringList kept;
+    bool skipping = false;
+    bool replaced = false;
+    for (const QString& line : existing.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(QLatin1Char('['))) {
+            skipping = trimmed == QLatin1Char('[') + service + QLatin1Char(']');
+            if (skipping && !replaced) {
+                kept << section.trimmed();
+                replaced = true;
+            }
+        }
+        if (!skipping)
+            kept << line;
+    }
+    QString text = kept.join(QLatin1Char('\n')).trimmed();
+    if (!replaced)
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + section.trimmed();
+    return text + QLatin1Char('\n');
+}
+
+// A password file with this line: in place of one for the same host, port, database and role.
+QString withPassword(const QString& existing, const QString& line)
+{
+    const QString key = line.section(QLatin1Char(':'), 0, 3);
+    QStringList lines;
+    bool replaced = false;
+    for (const QString& old : existing.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (old.section(QLatin1Char(':'), 0, 3) == key) {
+            if (!replaced)
+                lines << line;
+            replaced = true;
+        } else {
+            lines << old;
+        }
+    }
+    if (!replaced)
+        lines << line;
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+// A text as a value of a menu entry: one line, its backslashes escaped.
+QString desktopValue(QString text)
+{
+    text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    for (QChar& c : text) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    }
+    return text.simplified();
+}
+
+void writeRoleConfig(const QString& dir, const QString& service, const QString& title,
+                     const QString& role, const QString& password, const Address& address,
+                     const QString& note)
 {
     if (!QDir().mkpath(dir))
         throw AppError(QStringLiteral("%1: cannot make the folder").arg(dir));
-    QString conf = QStringLiteral("# %1\n[%2]\n").arg(note, service);
+    QString section = QStringLiteral("# %1: %2\n[%3]\n").arg(desktopValue(title), note, service);
     if (!address.host.isEmpty())
-        conf += QStringLiteral("host=%1\n").arg(address.host);
-    conf +=
+        section += QStringLiteral("host=%1\n").arg(address.host);
+    section +=
         QStringLiteral("port=%1\ndbname=%2\nuser=%3\n").arg(address.port, address.database, role);
-    writeFile(dir + QStringLiteral("/pg_service.conf"), conf.toUtf8(),
+    const QString services = dir + QStringLiteral("/pg_service.conf");
+    writeFile(services, withService(existingText(services), service, section).toUtf8(),
               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                   QFileDevice::ReadOther);
     const QString line =
@@ -110,8 +182,18 @@ void writeRoleConfig(const QString& dir, const QString& service, const QString& 
                     passFileField(address.port), passFileField(address.database),
                     passFileField(role), passFileField(password)}
             .join(QLatin1Char(':'));
-    writeFile(dir + QStringLiteral("/pgpass"), (line + QLatin1Char('\n')).toUtf8(),
+    const QString passwords = dir + QStringLiteral("/pgpass");
+    writeFile(passwords, withPassword(existingText(passwords), line).toUtf8(),
               QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString entry =
+        QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nGenericName=Электронды "
+                       "оқулық\nComment=%1: компьютер сыныбының серверіндегі курс\n"
+                       "Exec=okulyk --server %2\nIcon=kz.okulyk.Okulyk\nTerminal=false\n"
+                       "Categories=Education;\nStartupWMClass=okulyk\n")
+            .arg(desktopValue(title), service);
+    writeFile(dir + QLatin1Char('/') + menuEntryName(service), entry.toUtf8(),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                  QFileDevice::ReadOther);
 }
 
 } // namespace
@@ -135,12 +217,13 @@ QString script(const QString& name, const RoleNames& roles)
 
 QString courseScript(const RoleNames& roles)
 {
-    return script(QStringLiteral("course.sql"), roles) + QLatin1Char('\n') + answersScript(roles);
+    return script(QStringLiteral("course.sql"), roles) + QLatin1Char('\n') + upgradeScript(roles);
 }
 
-QString answersScript(const RoleNames& roles)
+QString upgradeScript(const RoleNames& roles)
 {
-    return script(QStringLiteral("answers.sql"), roles);
+    return script(QStringLiteral("answers.sql"), roles) + QLatin1Char('\n') +
+           script(QStringLiteral("lab.sql"), roles);
 }
 
 void requireEmptyDatabase()
@@ -151,7 +234,25 @@ void requireEmptyDatabase()
                            .arg(Connection::shared().location()));
 }
 
-Credentials initialise(const RoleNames& roles, const QString& host,
+QString courseDatabase()
+{
+    return scalarText(Statements::Server::currentDatabase);
+}
+
+RoleNames rolesFor(const QString& database)
+{
+    static const QRegularExpression plain(QStringLiteral("^[a-z][a-z0-9_]{0,49}$"));
+    if (!plain.match(database).hasMatch())
+        return {};
+    return {database + QStringLiteral("_teacher"), database + QStringLiteral("_lab")};
+}
+
+QString menuEntryName(const QString& service)
+{
+    return QStringLiteral("okulyk-%1.desktop").arg(service);
+}
+
+Credentials initialise(const RoleNames& roles, const QString& host, const QString& title,
                        const std::function<void(const Credentials&)>& keep)
 {
     Connection& connection = Connection::shared();
@@ -187,21 +288,23 @@ Credentials initialise(const RoleNames& roles, const QString& host,
     store.executeScript(QStringLiteral("create role %1 login password '%2'")
                             .arg(ServerDialect::quotedName(roles.lab), credentials.labPassword));
     store.executeScript(courseScript(roles));
+    if (!title.trimmed().isEmpty())
+        CourseSettings::write(CourseSettings::kTitle, title);
     if (keep)
         keep(credentials);
     transaction.commit();
     return credentials;
 }
 
-void writeConfig(const QString& dir, const QString& service, const RoleNames& roles,
-                 const Credentials& credentials)
+void writeConfig(const QString& dir, const QString& service, const QString& title,
+                 const RoleNames& roles, const Credentials& credentials)
 {
-    writeRoleConfig(dir + QStringLiteral("/teacher"), service, roles.teacher,
+    writeRoleConfig(dir + QStringLiteral("/teacher"), service, title, roles.teacher,
                     credentials.teacherPassword, credentials.address,
-                    QStringLiteral("The teacher's computer: every right on the course"));
-    writeRoleConfig(dir + QStringLiteral("/lab"), service, roles.lab, credentials.labPassword,
-                    credentials.address,
-                    QStringLiteral("Lab computers: sign-in and scoring are checked by the server"));
+                    QStringLiteral("the teacher's computer, every right on the course"));
+    writeRoleConfig(dir + QStringLiteral("/lab"), service, title, roles.lab,
+                    credentials.labPassword, credentials.address,
+                    QStringLiteral("lab computers, sign-in and scoring done by the server"));
 }
 
 namespace {

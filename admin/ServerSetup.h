@@ -16,6 +16,11 @@ struct RoleNames {
     QString lab = QStringLiteral("okulyk_lab");
 };
 
+// The roles of the course in a database of that name: NAME_teacher and NAME_lab, so that every
+// course of a server has roles of its own; okulyk_teacher and okulyk_lab for a name that is not
+// a plain lower-case word.
+RoleNames rolesFor(const QString& database);
+
 // Where lab computers and the teacher's reach the server, as the connection reached it.
 struct Address {
     QString host;
@@ -31,24 +36,34 @@ struct Credentials {
 
 // The course's tables, functions and rights, for roles of these names.
 QString courseScript(const RoleNames& roles);
-// The part that keeps every answer: the table Ответы and the scoring function that fills it.
-QString answersScript(const RoleNames& roles);
+// What a course set up by an earlier version may lack, each statement safe to run again: the
+// table that keeps every answer, the settings, the results' time, and the lab's bookkeeping and
+// functions (sign-in, the attempts the server deals and scores, the teacher's live view).
+QString upgradeScript(const RoleNames& roles);
 
 // Throws AppError unless the database holds none of the course's tables.
 void requireEmptyDatabase();
+// The name of the database the shared connection reaches.
+QString courseDatabase();
 
 // Makes the course, and the two roles with generated passwords, in one transaction; refuses,
 // changing nothing, when the database already holds a course or a role of these names exists.
 // host is the server's name as lab computers reach it; empty, the connection's own host is
-// kept, unless it is a local socket, which is refused. keep receives the credentials before
-// the commit (to write them down): when it throws, nothing is made.
-Credentials initialise(const RoleNames& roles, const QString& host,
+// kept, unless it is a local socket, which is refused. title names the course in the lab's
+// menu (kept in its settings). keep receives the credentials before the commit (to write them
+// down): when it throws, nothing is made.
+Credentials initialise(const RoleNames& roles, const QString& host, const QString& title,
                        const std::function<void(const Credentials&)>& keep);
 
-// Writes DIR/teacher/ and DIR/lab/, each with a pg_service.conf naming the service and a pgpass
-// file (mode 0600) for that role. Throws AppError.
-void writeConfig(const QString& dir, const QString& service, const RoleNames& roles,
-                 const Credentials& credentials);
+// Writes DIR/teacher/ and DIR/lab/, each with a pg_service.conf naming the service, a pgpass
+// file (mode 0600) for that role, and a menu entry that starts the program on the course
+// (okulyk-SERVICE.desktop, named by the title). A folder that holds another course's files
+// already keeps them: the service and the password line are added, or replaced where they name
+// the same service and role. Throws AppError.
+void writeConfig(const QString& dir, const QString& service, const QString& title,
+                 const RoleNames& roles, const Credentials& credentials);
+// The menu entry's file name for a service.
+QString menuEntryName(const QString& service);
 
 // On the server itself, before any service file names the course: while it lives, the service
 // name reaches the database of that name as the user running the program (through the local

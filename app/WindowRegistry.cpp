@@ -1,6 +1,8 @@
 #include "WindowRegistry.h"
 
 #include "AuthorsWindow.h"
+#include "Connection.h"
+#include "ErrorReport.h"
 #include "MainWindow.h"
 #include "MaterialsWindow.h"
 #include "QuestionEditorWindow.h"
@@ -12,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QGroupBox>
+#include <QScopeGuard>
 
 WindowRegistry::WindowRegistry() = default;
 
@@ -39,6 +42,10 @@ std::unique_ptr<Window> WindowRegistry::create(Args&&... args)
 
 void WindowRegistry::createAll()
 {
+    // A course server that cannot be reached is tried and reported once, not by every window.
+    const ErrorReport::WindowBuilding building;
+    Connection::shared().holdFailedOpen(true);
+    const auto release = qScopeGuard([] { Connection::shared().holdFailedOpen(false); });
     m_form1 = create<TForm1>();
     // CurrentUser is the caption of the main window's panel, read when it is needed.
     const TForm1* main = m_form1.get();

@@ -1,10 +1,12 @@
-// The lab server's rows of the benchmark table, B9 to B12, on a loopback PostgreSQL server that
-// scripts/bench starts for the run (its address comes in PGHOST, PGPORT, PGUSER, PGPASSWORD):
-//   B9   preparing an attempt from a 100,000-question bank as a lab computer;
+// The lab server's rows of the benchmark table, B9 to B12 and B15, on a loopback PostgreSQL
+// server that scripts/bench starts for the run (its address comes in PGHOST, PGPORT, PGUSER,
+// PGPASSWORD):
+//   B9   preparing an attempt from a 100,000-question bank as a lab computer (the server deals);
 //   B10  sign-in from 30 processes at once, 100 each;
-//   B11  submitting attempts from 30 processes at once, 100 each, counted afterwards;
-//   B12  the same submits on one db.mdb shared by 30 processes.
-// Each beside raw libpq doing the same statements in the same run. Prints "ROW|..." lines.
+//   B11  submitting dealt attempts from 30 processes at once, 100 each, counted afterwards;
+//   B12  the same submits on one db.mdb shared by 30 processes;
+//   B15  the server dealing attempts to 30 processes at once, 100 each.
+// Each beside raw libpq making the same calls in the same run. Prints "ROW|..." lines.
 //   server_bench                              every row
 //   server_bench --child KIND INDEX START     one of the 30 processes (started by the above)
 
@@ -14,7 +16,6 @@
 #include "Connection.h"
 #include "QuestionBank.h"
 #include "ServerSetup.h"
-#include "Statements.h"
 #include "Store.h"
 
 #include <QCoreApplication>
@@ -104,36 +105,24 @@ QString superuser(const QString& database)
              qEnvironmentVariable("PGUSER"), qEnvironmentVariable("PGPASSWORD"), database);
 }
 
-QString arrayOf(const QList<qint64>& numbers)
-{
-    QStringList parts;
-    for (const qint64 number : numbers)
-        parts << QString::number(number);
-    return QLatin1Char('{') + parts.join(QLatin1Char(',')) + QLatin1Char('}');
-}
-
-QList<qint64> drawnPositions(int count)
-{
-    QList<qint64> positions;
-    while (positions.size() < kDrawn) {
-        const qint64 position = QRandomGenerator::global()->bounded(count);
-        if (!positions.contains(position))
-            positions << position;
-    }
-    return positions;
-}
-
-// One attempt: 30 drawn rows of the bank (row ids are 1..100000) and an answer to each.
+// A file attempt: 30 rows of the bank (row ids are 1..100000) and an answer to each.
 AttemptToStore randomAttempt(const QString& login)
 {
     AttemptToStore attempt;
     attempt.attemptId = QUuid::createUuid().toString(QUuid::WithoutBraces);
     attempt.login = login;
-    for (const qint64 position : drawnPositions(kQuestions)) {
-        attempt.rowIds << position + 1;
+    for (int q = 0; q < kDrawn; ++q) {
+        attempt.rowIds << QRandomGenerator::global()->bounded(kQuestions) + 1;
         attempt.answers << QRandomGenerator::global()->bounded(1, 6);
     }
     return attempt;
+}
+
+// The name under which the server dealt attempt i of a process, for the program's run or raw
+// libpq's: made beforehand, so that B11 times the submits alone.
+QString dealtName(const QString& kind, int index, int i)
+{
+    return QStringLiteral("%1-%2-%3").arg(kind).arg(index).arg(i);
 }
 
 QString login(int number)
@@ -175,6 +164,18 @@ void makeServerCourse()
                                "select 'оқушы' || g, 'құпия' || g, 'ІТ-' || (g % 10) "
                                "from generate_series(1, %1) g")
                     .arg(kProcesses * kEach));
+    // The attempts B11 submits, as the server deals them: 30 random rows for each login.
+    for (const QString& kind : {QStringLiteral("submit"), QStringLiteral("raw-submit")})
+        course.exec(QStringLiteral("insert into okulyk_drawn(attempt, login, rows) "
+                                   "select '%1-' || p || '-' || i, 'оқушы' || (p + 1), "
+                                   "array(select 1 + floor(random() * %2 + i * 0)::bigint "
+                                   "from generate_series(1, %3)) "
+                                   "from generate_series(0, %4) p, generate_series(0, %5) i")
+                        .arg(kind)
+                        .arg(kQuestions)
+                        .arg(kDrawn)
+                        .arg(kProcesses - 1)
+                        .arg(kEach - 1));
     course.exec(QStringLiteral("vacuum analyze"));
 
     QFile services(folder() + QStringLiteral("/pg_service.conf"));
@@ -207,8 +208,8 @@ void openLabCourse()
     Connection::shared().open();
 }
 
-// B9: the program's preparation (count the bank, read the 30 drawn rows without their right
-// answers) beside the same two statements through libpq.
+// B9: the program's preparation (the server deals an attempt, without its right answers)
+// beside the same call through libpq.
 void benchPreparation()
 {
     QProcess child;
@@ -223,39 +224,46 @@ void benchPreparation()
     const double measured = figures[0].toDouble();
     const double baseline = figures[1].toDouble();
     Bench::row(QStringLiteral("B9"),
-               QStringLiteral("preparing an attempt on the lab server, 100k questions"),
+               QStringLiteral("preparing an attempt on the lab server (dealt by the server), "
+                              "100k questions"),
                Bench::ms(measured), Bench::ms(baseline) + QStringLiteral(" libpq"),
                measured / baseline, QStringLiteral("≤ 2×"), measured <= 2 * baseline);
+}
+
+const char* const kRawSignIn = "select verdict, token from okulyk_sign_in($1, $2, $3)";
+const char* const kRawDeal = "select drawn_attempt, q_number, q_position, q_row, bank_size, "
+                             "q_text, a1, a2, a3, a4, a5 from okulyk_draw()";
+const char* const kRawSubmit = "select okulyk_submit($1, cast($2 as integer[]))";
+
+// A lab computer's sign-in through raw libpq; the connection then works in the session.
+void rawSignIn(const Raw& client, const QString& who, const QString& secret)
+{
+    if (client.value(kRawSignIn, {who.toUtf8(), secret.toUtf8(), QByteArrayLiteral("bench")}) !=
+        QLatin1String("accepted"))
+        fail(QStringLiteral("%1 could not sign in").arg(who));
+}
+
+// One attempt dealt to the program's session; the number of its questions.
+int programDeal(QuestionBank& bank)
+{
+    bank.load([](int, DrawRule::Mode) -> QList<int> { fail(QStringLiteral("not dealt")); });
+    return int(bank.picks().size());
 }
 
 int prepareChild()
 {
     openLabCourse();
-    const QString raw = QStringLiteral("service=%1").arg(kLabService);
-    Raw client(raw);
+    if (Connection::shared().store().signIn(login(1), password(1), QStringLiteral("bench")) !=
+        SignInVerdict::Accepted)
+        fail(QStringLiteral("%1 could not sign in").arg(login(1)));
+    Raw client(QStringLiteral("service=%1").arg(kLabService));
+    rawSignIn(client, login(2), password(2));
     QuestionBank bank;
-    int rows = 0;
+    int dealt = 0;
     const auto [measured, baseline] = Bench::alternate(
-        31,
-        [&] {
-            const QuestionBank::Lists lists = bank.load([](int count) {
-                QList<int> positions;
-                for (const qint64 position : drawnPositions(count))
-                    positions << int(position);
-                return positions;
-            });
-            rows = lists[0].count();
-        },
-        [&] {
-            const int count =
-                client.value(qPrintable(Statements::Server::countQuestions.join(u'\n')), {})
-                    .toInt();
-            client.value(qPrintable(Statements::Server::questionsAtWithoutRight.join(u'\n').replace(
-                             QStringLiteral(":a"), QStringLiteral("$1"))),
-                         {arrayOf(drawnPositions(count)).toUtf8()});
-        });
-    if (rows != kQuestions)
-        fail(QStringLiteral("the bank holds %1 rows, not %2").arg(rows).arg(kQuestions));
+        31, [&] { dealt = programDeal(bank); }, [&] { client.value(kRawDeal, {}); });
+    if (dealt != kDrawn)
+        fail(QStringLiteral("the server dealt %1 questions, not %2").arg(dealt).arg(kDrawn));
     std::printf("%f %f\n", measured, baseline);
     return 0;
 }
@@ -268,28 +276,29 @@ void waitUntil(qint64 start)
         QThread::msleep(static_cast<unsigned long>(wait));
 }
 
-// One of the 30 processes: 100 sign-ins or submits, each timed; prints the milliseconds of each,
-// then "done N" for the N that the store reported done.
+// One of the 30 processes: 100 sign-ins, attempts dealt or submits, each timed; prints the
+// milliseconds of each, then "done N" for the N that the store reported done.
 int concurrentChild(const QString& kind, int index, qint64 start)
 {
     const bool raw = kind.startsWith(QLatin1String("raw-"));
     const bool file = kind == QLatin1String("file-submit");
+    const bool signingIn = kind.endsWith(QLatin1String("signin"));
     const QString own = login(index + 1);
     std::unique_ptr<Raw> client;
+    QuestionBank bank;
     try {
         if (file) {
             Connection::shared().open(folder() + QStringLiteral("/db.mdb"));
         } else if (raw) {
             useLabService();
             client = std::make_unique<Raw>(QStringLiteral("service=%1").arg(kLabService));
-            if (kind == QLatin1String("raw-submit"))
-                client->value("select verdict from okulyk_sign_in($1, $2)",
-                              {own.toUtf8(), password(index + 1).toUtf8()});
+            if (!signingIn)
+                rawSignIn(*client, own, password(index + 1));
         } else {
             openLabCourse();
-            if (kind == QLatin1String("submit") &&
-                Connection::shared().store().signIn(own, password(index + 1)) !=
-                    SignInVerdict::Accepted)
+            if (!signingIn && Connection::shared().store().signIn(own, password(index + 1),
+                                                                  QStringLiteral("bench")) !=
+                                  SignInVerdict::Accepted)
                 fail(QStringLiteral("%1 could not sign in").arg(own));
         }
     } catch (const AppError& error) {
@@ -305,24 +314,30 @@ int concurrentChild(const QString& kind, int index, qint64 start)
         timer.start();
         try {
             if (kind == QLatin1String("signin")) {
-                done += Connection::shared().store().signIn(login(user), password(user)) ==
+                done += Connection::shared().store().signIn(login(user), password(user),
+                                                            QStringLiteral("bench")) ==
                         SignInVerdict::Accepted;
             } else if (kind == QLatin1String("raw-signin")) {
-                done += client->value("select verdict, token from okulyk_sign_in($1, $2)",
-                                      {login(user).toUtf8(), password(user).toUtf8()}) ==
+                done += client->value(kRawSignIn, {login(user).toUtf8(), password(user).toUtf8(),
+                                                   QByteArrayLiteral("bench")}) ==
                         QLatin1String("accepted");
+            } else if (kind == QLatin1String("deal")) {
+                done += programDeal(bank) == kDrawn;
+            } else if (kind == QLatin1String("raw-deal")) {
+                done += !client->value(kRawDeal, {}).isEmpty();
             } else if (kind == QLatin1String("raw-submit")) {
-                const AttemptToStore attempt = randomAttempt(own);
-                QList<qint64> answers;
-                for (const int answer : attempt.answers)
-                    answers << answer;
-                client->value("select okulyk_submit($1, cast($2 as bigint[]), "
-                              "cast($3 as integer[]))",
-                              {attempt.attemptId.toUtf8(), arrayOf(attempt.rowIds).toUtf8(),
-                               arrayOf(answers).toUtf8()});
+                QStringList answers;
+                for (int q = 0; q < kDrawn; ++q)
+                    answers << QString::number(QRandomGenerator::global()->bounded(1, 6));
+                client->value(
+                    kRawSubmit,
+                    {dealtName(kind, index, i).toUtf8(),
+                     (QLatin1Char('{') + answers.join(u',') + QLatin1Char('}')).toUtf8()});
                 ++done;
             } else {
-                const AttemptToStore attempt = randomAttempt(own);
+                AttemptToStore attempt = randomAttempt(own);
+                if (!file)
+                    attempt.attemptId = dealtName(kind, index, i);
                 storeAttempt(
                     attempt,
                     [&attempt] {
@@ -428,31 +443,39 @@ QString tally(qint64 stored, int done, bool& clean)
         .arg(doubled);
 }
 
+// The program's figure against raw libpq's: p50 ratio, with p95 beside each.
+void concurrentRow(const QString& id, const QString& what, const Concurrent& program,
+                   const Concurrent& raw, const QString& target, double most, bool clean)
+{
+    const double ratio = program.p50() / raw.p50();
+    Bench::row(id, what, program.figure(), raw.figure() + QStringLiteral(" libpq"), ratio, target,
+               clean && (most <= 0 || ratio <= most));
+}
+
 void benchConcurrent()
 {
     const int total = kProcesses * kEach;
     const Concurrent rawSignIn = runConcurrent(QStringLiteral("raw-signin"));
     const Concurrent signIn = runConcurrent(QStringLiteral("signin"));
-    Bench::row(QStringLiteral("B10"),
-               QStringLiteral("sign-in on the lab server, 30 processes × 100 at once, p50 "
-                              "(%1 of %2 accepted)")
-                   .arg(signIn.done)
-                   .arg(total),
-               signIn.figure(), rawSignIn.figure() + QStringLiteral(" libpq"),
-               signIn.p50() / rawSignIn.p50(), QStringLiteral("all accepted"),
-               signIn.done == total && rawSignIn.done == total);
+    concurrentRow(QStringLiteral("B10"),
+                  QStringLiteral("sign-in on the lab server, 30 processes × 100 at once, p50 "
+                                 "(%1 of %2 accepted)")
+                      .arg(signIn.done)
+                      .arg(total),
+                  signIn, rawSignIn, QStringLiteral("≤ 1.3×, all accepted"), 1.3,
+                  signIn.done == total && rawSignIn.done == total);
 
     const Concurrent rawSubmit = runConcurrent(QStringLiteral("raw-submit"));
-    Raw(superuser(QString::fromLatin1(kDatabase)))
-        .exec(QStringLiteral("truncate Тесты, okulyk_attempts"));
+    const qint64 rawStored = serverCount("Тесты");
+    Raw(superuser(QString::fromLatin1(kDatabase))).exec(QStringLiteral("truncate Тесты, Ответы"));
     const Concurrent submit = runConcurrent(QStringLiteral("submit"));
     bool clean = false;
     const QString counted = tally(serverCount("Тесты"), submit.done, clean);
-    Bench::row(QStringLiteral("B11"),
-               QStringLiteral("submit on the lab server, 30 processes × 100 at once, p50 (%1)")
-                   .arg(counted),
-               submit.figure(), rawSubmit.figure() + QStringLiteral(" libpq"),
-               submit.p50() / rawSubmit.p50(), QStringLiteral("0 lost, 0 doubled"), clean);
+    concurrentRow(QStringLiteral("B11"),
+                  QStringLiteral("submit on the lab server, 30 processes × 100 at once, p50 (%1)")
+                      .arg(counted),
+                  submit, rawSubmit, QStringLiteral("≤ 1.3×, 0 lost, 0 doubled"), 1.3,
+                  clean && rawStored == total);
 
     const Concurrent file = runConcurrent(QStringLiteral("file-submit"));
     bool fileClean = false;
@@ -462,6 +485,16 @@ void benchConcurrent()
         QStringLiteral("the same submits on one db.mdb, 30 processes, p50 (%1)").arg(fileCounted),
         file.figure(), submit.figure() + QStringLiteral(" server"), file.p50() / submit.p50(),
         QStringLiteral("—"), fileClean);
+
+    const Concurrent rawDeal = runConcurrent(QStringLiteral("raw-deal"));
+    const Concurrent deal = runConcurrent(QStringLiteral("deal"));
+    concurrentRow(QStringLiteral("B15"),
+                  QStringLiteral("the lab server dealing attempts, 100k questions, 30 processes "
+                                 "× 100 at once, p50 (%1 of %2 dealt)")
+                      .arg(deal.done)
+                      .arg(total),
+                  deal, rawDeal, QStringLiteral("all dealt"), 0,
+                  deal.done == total && rawDeal.done == total);
 }
 
 } // namespace

@@ -20,3 +20,16 @@ private:
     QString m_module;
     quintptr m_offset = 0;
 };
+
+// The connection to the course's server was lost and is closed (the server restarted, the
+// network failed): the action may be tried again, and the next one connects anew.
+class ConnectionLost : public AppError {
+public:
+    using AppError::AppError;
+};
+
+// The course's server cannot be reached at all. Start-up reports it once, not once per window.
+class ServerUnreachable : public AppError {
+public:
+    using AppError::AppError;
+};

@@ -20,10 +20,12 @@ CREATE TABLE Пользователи (
     Пароль TEXT,
     Группа TEXT
 );
--- Results keep their identity in the hidden rowid, so the results grid shows just these two.
+-- Results keep their identity in the hidden rowid, so the results grid shows just these, with
+-- the time each was stored (seconds since 1970-01-01 UTC) for the administrator.
 CREATE TABLE Тесты (
     Пользователь TEXT,
-    Верно INTEGER
+    Верно INTEGER,
+    Время INTEGER
 );
 CREATE TABLE Лекции (
     Код INTEGER PRIMARY KEY,
@@ -50,4 +52,10 @@ CREATE TABLE Ответы (
     Ответ INTEGER,
     Верно INTEGER,
     Время INTEGER
+);
+-- The course's settings, a row each ("different_questions" = "1": an attempt's 30 questions are
+-- all different); a setting without a row has its default.
+CREATE TABLE Настройки (
+    Имя TEXT PRIMARY KEY,
+    Значение TEXT
 );

@@ -51,10 +51,10 @@ INSERT INTO БДТест (Вопрос, Ответ1, Ответ2, Ответ3, �
 INSERT INTO Пользователи (Логин, Пароль, Группа) VALUES ('Chief', 'admin123', '');
 INSERT INTO Пользователи (Логин, Пароль, Группа) VALUES ('aigerim', '12345', 'ИС-21');
 INSERT INTO Пользователи (Логин, Пароль, Группа) VALUES ('nurlan', 'qwerty', 'ИС-21');
-INSERT INTO Тесты (Пользователь, Верно) VALUES ('aigerim', 21);
-INSERT INTO Тесты (Пользователь, Верно) VALUES ('aigerim', 24);
-INSERT INTO Тесты (Пользователь, Верно) VALUES ('nurlan', 17);
-INSERT INTO Тесты (Пользователь, Верно) VALUES ('nurlan', 19);
+INSERT INTO Тесты (Пользователь, Верно, Время) VALUES ('aigerim', 21, 1795495200);
+INSERT INTO Тесты (Пользователь, Верно, Время) VALUES ('aigerim', 24, 1796099700);
+INSERT INTO Тесты (Пользователь, Верно, Время) VALUES ('nurlan', 17, 1795495320);
+INSERT INTO Тесты (Пользователь, Верно, Время) VALUES ('nurlan', 19, 1796099880);
 INSERT INTO Лекции (НазваниеЛекции, АдресЛекции) VALUES ('1-дәріс. Информатика пәні. Ақпарат және оны өлшеу', '@COURSE_DIR@/lectures/lecture1.html');
 INSERT INTO Лекции (НазваниеЛекции, АдресЛекции) VALUES ('2-дәріс. Санау жүйелері', '@COURSE_DIR@/lectures/lecture2.html');
 INSERT INTO Лекции (НазваниеЛекции, АдресЛекции) VALUES ('3-дәріс. Компьютердің аппараттық және бағдарламалық құралдары', '@COURSE_DIR@/lectures/lecture3.html');

@@ -1,5 +1,6 @@
 #include "Connection.h"
 
+#include "AppError.h"
 #include "FileStore.h"
 #include "FileSystem.h"
 #include "ServerStore.h"
@@ -49,8 +50,22 @@ Store& Connection::storeAt(const StoreAddress& address)
 
 void Connection::open()
 {
-    storeAt(m_address).open();
+    if (m_holdFailedOpen && !m_heldFailure.isEmpty())
+        throw ServerUnreachable(m_heldFailure);
+    try {
+        storeAt(m_address).open();
+    } catch (const ServerUnreachable& error) {
+        if (m_holdFailedOpen)
+            m_heldFailure = error.message();
+        throw;
+    }
     ++m_generation;
+}
+
+void Connection::holdFailedOpen(bool hold)
+{
+    m_holdFailedOpen = hold;
+    m_heldFailure.clear();
 }
 
 void Connection::open(const QString& path)

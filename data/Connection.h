@@ -49,6 +49,11 @@ public:
     // Counts the opens, so that a statement prepared on an earlier opening is prepared again.
     quint64 generation() const;
 
+    // While held (start-up building every window), a server that could not be reached is not
+    // tried again: each later use fails at once with the same ServerUnreachable, instead of
+    // waiting out a connection timeout per window. Released, the next use tries again.
+    void holdFailedOpen(bool hold);
+
     // How long a statement waits for another program that holds the file.
     void setBusyTimeoutMs(int ms);
     int busyTimeoutMs() const { return m_busyTimeoutMs; }
@@ -62,4 +67,6 @@ private:
     std::unique_ptr<Store> m_store;
     quint64 m_generation = 0;
     int m_busyTimeoutMs = 5000;
+    bool m_holdFailedOpen = false;
+    QString m_heldFailure;
 };

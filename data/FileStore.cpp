@@ -9,6 +9,7 @@
 #include "StoreStatement.h"
 #include "UnicodeLike.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -261,9 +262,10 @@ QString FileStore::rowOrderProblem(const QString& table)
 
 // Listing the ids means a pass over the whole table, so they are kept between attempts for as
 // long as the file has not changed; then only the drawn rows are read.
-QuestionDraw FileStore::drawQuestions(std::unique_ptr<DrawCache>& cache,
-                                      const std::function<QList<int>(int rowCount)>& draw)
+QuestionDraw FileStore::drawQuestions(std::unique_ptr<DrawCache>& cache, const DrawPositions& draw)
 {
+    // One state of the bank for the count and every drawn row.
+    OwnTransaction transaction(*this, Intent::ReadOnly);
     auto* ids = dynamic_cast<RowIdCache*>(cache.get());
     if (!ids) {
         cache = std::make_unique<RowIdCache>();
@@ -289,10 +291,10 @@ QuestionDraw FileStore::drawQuestions(std::unique_ptr<DrawCache>& cache,
 
     QuestionDraw result;
     result.rowCount = ids->rowIds.size();
-    const QList<int> positions = draw(result.rowCount);
+    result.picks = draw(result.rowCount, drawMode(Statements::settingsTablePresent));
     const QString byId = Statements::questionById.join(QLatin1Char('\n'));
     QList<int> done;
-    for (const int position : positions) {
+    for (const int position : std::as_const(result.picks)) {
         if (position < 0 || position >= result.rowCount || done.contains(position))
             continue;
         done << position;
@@ -309,6 +311,7 @@ QuestionDraw FileStore::drawQuestions(std::unique_ptr<DrawCache>& cache,
             row.texts[column] = cursor->text(column);
         result.rows.append({position, row});
     }
+    transaction.commit();
     return result;
 }
 
@@ -325,12 +328,22 @@ int FileStore::storeAttempt(const AttemptToStore& attempt, const std::function<Q
     const int right = int(std::count(marks.cbegin(), marks.cend(), 1));
     announce(right);
     OwnTransaction transaction(*this, Intent::ReadThenWrite);
-    auto insert = prepareChange(Statements::insertTestResult.join(QLatin1Char('\n')),
-                                {QStringLiteral("a1"), QStringLiteral("a2")});
-    m_resultRowsWritten += insert->run({attempt.login, right});
+    // One time for the result and its answers, so that a period never splits an attempt. A
+    // course made before results carried their time stores them without it.
+    const qint64 storedAt = QDateTime::currentSecsSinceEpoch();
+    std::unique_ptr<PreparedChange> insert;
+    if (number(Statements::resultsTimePresent) > 0) {
+        insert = prepareChange(Statements::insertTimedTestResult.join(QLatin1Char('\n')),
+                               {QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3")});
+        m_resultRowsWritten += insert->run({attempt.login, right, storedAt});
+    } else {
+        insert = prepareChange(Statements::insertTestResult.join(QLatin1Char('\n')),
+                               {QStringLiteral("a1"), QStringLiteral("a2")});
+        m_resultRowsWritten += insert->run({attempt.login, right});
+    }
     // A course made before answers were kept stores the row of results alone.
     if (number(Statements::answersTablePresent) > 0)
-        m_resultRowsWritten += writeAnswers(insert->lastInsertId(), attempt, marks);
+        m_resultRowsWritten += writeAnswers(insert->lastInsertId(), attempt, marks, storedAt);
     transaction.commit();
     return right;
 }

@@ -35,7 +35,7 @@ public:
 
     QString rowOrderProblem(const QString& table) override;
     QuestionDraw drawQuestions(std::unique_ptr<DrawCache>& cache,
-                               const std::function<QList<int>(int rowCount)>& draw) override;
+                               const DrawPositions& draw) override;
     int storeAttempt(const AttemptToStore& attempt, const std::function<QList<int>()>& mark,
                      const std::function<void(int)>& announce) override;
 

@@ -1,17 +1,18 @@
 #include "QuestionBank.h"
 
 #include "Connection.h"
-#include "Transaction.h"
 
 QuestionBank::QuestionBank() = default;
 QuestionBank::~QuestionBank() = default;
 
-QuestionBank::Lists QuestionBank::load(const std::function<QList<int>(int rowCount)>& draw)
+QuestionBank::Lists QuestionBank::load(const DrawPositions& draw)
 {
     m_rowIds.clear();
-    Transaction transaction(Transaction::Intent::ReadOnly);
-    const QuestionDraw drawn = Connection::shared().store().drawQuestions(m_cache, draw);
-    transaction.commit();
+    m_picks.clear();
+    m_dealtAttempt.clear();
+    Connection& connection = Connection::shared();
+    connection.ensureOpen();
+    const QuestionDraw drawn = connection.store().drawQuestions(m_cache, draw);
 
     Lists lists;
     for (ColumnCache& list : lists)
@@ -23,5 +24,7 @@ QuestionBank::Lists QuestionBank::load(const std::function<QList<int>(int rowCou
         }
         m_rowIds.insert(position, row.rowId);
     }
+    m_picks = drawn.picks;
+    m_dealtAttempt = drawn.dealtAttempt;
     return lists;
 }

@@ -6,12 +6,15 @@
 #include "ServerDialect.h"
 #include "Statements.h"
 
+#include <QDateTime>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
+#include <libpq-fe.h>
 
 namespace {
 
@@ -165,18 +168,29 @@ void ServerStore::open()
     if (!db.isValid())
         throw AppError(QStringLiteral("Серверге қосылу мүмкін емес: PostgreSQL драйвері "
                                       "орнатылмаған (Debian пакеті libqt6sql6-psql)"));
-    // Everything else comes from the service file and the password file.
-    db.setConnectOptions(
-        QStringLiteral("service=%1;connect_timeout=5;application_name=okulyk").arg(service));
+    // Everything else comes from the service file and the password file. The server's notices
+    // ("already exists, skipping") are not the user's concern.
+    db.setConnectOptions(QStringLiteral("service=%1;connect_timeout=5;application_name=okulyk;"
+                                        "options=-cclient_min_messages=warning")
+                             .arg(service));
     if (!db.open())
-        throw AppError(QStringLiteral("Серверге қосылу мүмкін емес (%1): %2")
-                           .arg(location(), ServerDialect::errorText(db.lastError())));
+        throw ServerUnreachable(
+            QStringLiteral("Курс серверіне қосылу мүмкін емес (%1): %2. Тексеріңіз: сервер "
+                           "компьютері қосулы ма және онда PostgreSQL жұмыс істей ме, бұл "
+                           "компьютер желіге қосылған ба, pg_service.conf файлындағы «%3» "
+                           "қызметінің адресі дұрыс па")
+                .arg(location(), ServerDialect::errorText(db.lastError()), service));
     m_open = true;
     try {
         checkSearchFolding();
         m_lab = !scalar(Statements::Server::mayReadPasswords).toBool();
-        if (!m_session.isEmpty())
-            scalar(Statements::Server::resumeSession, {QStringLiteral("a")}, {m_session});
+        // A session that has expired meanwhile is forgotten: the server then asks to sign in
+        // again at the next attempt.
+        if (!m_session.isEmpty() &&
+            call(Statements::Server::resumeSession, {QStringLiteral("a")}, {m_session})
+                    .value(0)
+                    .value(0) != QLatin1String("t"))
+            m_session.clear();
     } catch (...) {
         close();
         throw;
@@ -233,8 +247,11 @@ void ServerStore::fail(const QSqlError& error)
 {
     if (ServerDialect::isConnectionLost(error) || !database().isOpen()) {
         close();
-        throw AppError(kLostConnection);
+        throw ConnectionLost(kLostConnection);
     }
+    // The statement's own resources are freed as the error unwinds, which the server refuses
+    // inside a failed transaction.
+    rollback();
     const QString text = ServerDialect::errorText(error);
     if (error.nativeErrorCode() == kPermissionDenied)
         throw AppError(QStringLiteral("Бұл компьютерге бұған рұқсат берілмеген (%1). Курсты "
@@ -264,13 +281,89 @@ QSqlQuery ServerStore::prepared(const QString& text, const QStringList& names,
     return query;
 }
 
+template <typename Action>
+auto ServerStore::resumingAfterLoss(Action&& action) -> decltype(action())
+{
+    if (m_inTransaction)
+        return action();
+    try {
+        return action();
+    } catch (const ConnectionLost&) {
+        try {
+            open();
+        } catch (const AppError&) {
+            throw ConnectionLost(kLostConnection);
+        }
+    }
+    return action();
+}
+
 std::unique_ptr<Cursor> ServerStore::select(const QString& text, const QStringList& names,
                                             const QVariantList& values)
 {
-    QSqlQuery query = prepared(text, names, values);
-    if (!query.exec())
-        fail(query.lastError());
-    return std::make_unique<ServerCursor>(*this, std::move(query));
+    return resumingAfterLoss([&]() -> std::unique_ptr<Cursor> {
+        QSqlQuery query = prepared(text, names, values);
+        if (!query.exec())
+            fail(query.lastError());
+        return std::make_unique<ServerCursor>(*this, std::move(query));
+    });
+}
+
+QList<QStringList> ServerStore::call(const QStringList& statement, const QStringList& names,
+                                     const QStringList& values)
+{
+    return resumingAfterLoss([&] {
+        if (!isOpen())
+            throw AppError(QStringLiteral("The database connection is not open"));
+        const QVariant handle = database().driver()->handle();
+        if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_conn*") != 0 &&
+                                  qstrcmp(handle.typeName(), "PGconn*") != 0))
+            throw AppError(QStringLiteral("The server's driver gives no connection to call"));
+        PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
+        // ":a1" and the like become the positional "$1" of the names' order.
+        static const QRegularExpression parameter(QStringLiteral(":([A-Za-z_][A-Za-z0-9_]*)"));
+        QString text = statement.join(QLatin1Char('\n'));
+        QRegularExpressionMatch match;
+        qsizetype from = 0;
+        while ((match = parameter.match(text, from)).hasMatch()) {
+            const qsizetype index = names.indexOf(match.captured(1));
+            const QString positional = QStringLiteral("$%1").arg(index + 1);
+            text.replace(match.capturedStart(), match.capturedLength(), positional);
+            from = match.capturedStart() + positional.size();
+        }
+        QList<QByteArray> bytes;
+        for (const QString& value : values) {
+            requireStorable(value);
+            bytes << value.toUtf8();
+        }
+        std::vector<const char*> pointers;
+        for (const QByteArray& value : std::as_const(bytes))
+            pointers.push_back(value.constData());
+        PGresult* result = PQexecParams(connection, text.toUtf8().constData(), int(pointers.size()),
+                                        nullptr, pointers.data(), nullptr, nullptr, 0);
+        const ExecStatusType status = PQresultStatus(result);
+        if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+            const QString state = QString::fromLatin1(PQresultErrorField(result, PG_DIAG_SQLSTATE));
+            QString message =
+                QString::fromUtf8(PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY));
+            if (message.isEmpty())
+                message = QString::fromUtf8(PQerrorMessage(connection)).trimmed();
+            PQclear(result);
+            const bool lost = PQstatus(connection) != CONNECTION_OK;
+            fail(QSqlError(message, message,
+                           lost ? QSqlError::ConnectionError : QSqlError::StatementError, state));
+        }
+        QList<QStringList> rows;
+        for (int row = 0; row < PQntuples(result); ++row) {
+            QStringList texts;
+            for (int column = 0; column < PQnfields(result); ++column)
+                texts << QString::fromUtf8(PQgetvalue(result, row, column),
+                                           PQgetlength(result, row, column));
+            rows << texts;
+        }
+        PQclear(result);
+        return rows;
+    });
 }
 
 QVariant ServerStore::scalar(const QStringList& statement, const QStringList& names,
@@ -304,13 +397,13 @@ private:
 std::unique_ptr<PreparedChange> ServerStore::prepareChange(const QString& text,
                                                            const QStringList& names)
 {
-    return std::make_unique<CheckedChange>(
-        std::make_unique<ServerChange>(*this, prepared(text, {}, {}, false), names));
+    return std::make_unique<CheckedChange>(std::make_unique<ServerChange>(
+        *this, resumingAfterLoss([&] { return prepared(text, {}, {}, false); }), names));
 }
 
 void ServerStore::verify(const QString& text)
 {
-    prepared(text, {}, {});
+    resumingAfterLoss([&] { prepared(text, {}, {}); });
 }
 
 void ServerStore::executeScript(const QString& sql)
@@ -326,14 +419,20 @@ bool ServerStore::begin(Intent intent)
 {
     if (m_inTransaction)
         return false;
-    executeScript(intent == Intent::ReadOnly ? Statements::Server::beginReading
-                                             : Statements::Server::beginWriting);
+    resumingAfterLoss([&] {
+        executeScript(intent == Intent::ReadOnly ? Statements::Server::beginReading
+                                                 : Statements::Server::beginWriting);
+    });
     m_inTransaction = true;
     return true;
 }
 
 void ServerStore::commit()
 {
+    // An error ended the transaction already (and rolled it back).
+    if (!m_inTransaction)
+        throw AppError(QStringLiteral("The transaction was ended by an earlier error; nothing "
+                                      "of it was stored"));
     m_inTransaction = false;
     executeScript(QStringLiteral("commit"));
 }
@@ -368,44 +467,72 @@ QString ServerStore::rowOrderProblem(const QString& table)
 }
 
 // Only the drawn rows come from the server: the bank's size, then the rows at the drawn
-// positions of its row order, found by the server.
-QuestionDraw ServerStore::drawQuestions(std::unique_ptr<DrawCache>&,
-                                        const std::function<QList<int>(int rowCount)>& draw)
+// positions of its row order, found by the server. A lab computer, which may not read the right
+// answers, is dealt its attempt by the server instead.
+QuestionDraw ServerStore::drawQuestions(std::unique_ptr<DrawCache>&, const DrawPositions& draw)
 {
+    if (m_lab)
+        return dealtAttempt();
+    OwnTransaction transaction(*this, Intent::ReadOnly);
     RowOrder::require(QStringLiteral("БДТест"));
     QuestionDraw result;
-    result.rightAnswers = !m_lab;
     result.rowCount = scalar(Statements::Server::countQuestions).toInt();
+    result.picks = draw(result.rowCount, drawMode(Statements::Server::settingsTablePresent));
     QList<int> positions;
-    for (const int position : draw(result.rowCount)) {
+    for (const int position : std::as_const(result.picks)) {
         if (position >= 0 && position < result.rowCount && !positions.contains(position))
             positions << position;
     }
-    if (positions.isEmpty())
-        return result;
-    auto rows = select(joined(m_lab ? Statements::Server::questionsAtWithoutRight
-                                    : Statements::Server::questionsAt),
-                       {QStringLiteral("a")}, {arrayText(positions)});
-    const int columns = m_lab ? QuestionDraw::kColumns - 1 : QuestionDraw::kColumns;
-    while (rows->next()) {
+    if (!positions.isEmpty()) {
+        auto rows = select(joined(Statements::Server::questionsAt), {QStringLiteral("a")},
+                           {arrayText(positions)});
+        while (rows->next()) {
+            QuestionDraw::Row row;
+            row.rowId = rows->value(1).toLongLong();
+            for (int column = 0; column < QuestionDraw::kColumns; ++column)
+                row.texts[column] = rows->text(column + 2);
+            result.rows.append({rows->value(0).toInt(), row});
+        }
+    }
+    transaction.commit();
+    return result;
+}
+
+// The attempt the server deals: a row per question number, the same row under several numbers
+// where it was drawn so.
+QuestionDraw ServerStore::dealtAttempt()
+{
+    QuestionDraw result;
+    result.rightAnswers = false;
+    for (const QStringList& dealt : call(Statements::Server::dealAttempt, {}, {})) {
+        result.dealtAttempt = dealt.value(0);
+        const int position = dealt.value(2).toInt();
+        result.rowCount = dealt.value(4).toInt();
+        result.picks << position;
+        if (std::any_of(result.rows.cbegin(), result.rows.cend(),
+                        [position](const auto& row) { return row.first == position; }))
+            continue;
         QuestionDraw::Row row;
-        row.rowId = rows->value(1).toLongLong();
-        for (int column = 0; column < columns; ++column)
-            row.texts[column] = rows->text(column + 2);
-        result.rows.append({rows->value(0).toInt(), row});
+        row.rowId = dealt.value(3).toLongLong();
+        for (int column = 0; column < QuestionDraw::kColumns - 1; ++column)
+            row.texts[column] = dealt.value(5 + column);
+        result.rows.append({position, row});
     }
     return result;
 }
 
-SignInVerdict ServerStore::signIn(const QString& login, const QString& password)
+SignInVerdict ServerStore::signIn(const QString& login, const QString& password,
+                                  const QString& computer)
 {
-    auto verdict = select(joined(Statements::Server::signIn),
-                          {QStringLiteral("a1"), QStringLiteral("a2")}, {login, password});
-    if (!verdict->next())
+    const QList<QStringList> verdict =
+        call(Statements::Server::signIn,
+             {QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3")},
+             {login, password, computer});
+    if (verdict.isEmpty())
         throw AppError(QStringLiteral("The server did not answer the sign-in"));
-    const QString outcome = verdict->text(0);
+    const QString outcome = verdict[0].value(0);
     if (outcome == QLatin1String("accepted")) {
-        m_session = verdict->text(1);
+        m_session = verdict[0].value(1);
         return SignInVerdict::Accepted;
     }
     return outcome == QLatin1String("wrong") ? SignInVerdict::WrongPassword
@@ -417,12 +544,12 @@ int ServerStore::storeAttempt(const AttemptToStore& attempt,
                               const std::function<void(int)>& announce)
 {
     if (m_lab) {
-        // The server marks it and keeps its answers: this computer never sees a right answer.
-        const int right =
-            scalar(Statements::Server::submitAttempt,
-                   {QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3")},
-                   {attempt.attemptId, arrayText(attempt.rowIds), arrayText(attempt.answers)})
-                .toInt();
+        // The server scores the attempt it dealt and keeps its answers: this computer sends
+        // the attempt's name and the answers, and never sees a right answer.
+        const QList<QStringList> score =
+            call(Statements::Server::submitAttempt, {QStringLiteral("a1"), QStringLiteral("a2")},
+                 {attempt.attemptId, arrayText(attempt.answers)});
+        const int right = score.value(0).value(0).toInt();
         announce(right);
         return right;
     }
@@ -433,12 +560,23 @@ int ServerStore::storeAttempt(const AttemptToStore& attempt,
     auto once = prepareChange(joined(Statements::Server::markAttempt),
                               {QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3")});
     if (once->run({attempt.attemptId, attempt.login, right}) == 1) {
-        auto insert = prepareChange(joined(Statements::insertTestResult),
-                                    {QStringLiteral("a1"), QStringLiteral("a2")});
-        insert->run({attempt.login, right});
+        // One time for the result and its answers; a course set up before results carried
+        // their time stores them without it.
+        const qint64 storedAt = QDateTime::currentSecsSinceEpoch();
+        std::unique_ptr<PreparedChange> insert;
+        if (scalar(Statements::Server::resultsTimePresent).toInt() > 0) {
+            insert =
+                prepareChange(joined(Statements::insertTimedTestResult),
+                              {QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3")});
+            insert->run({attempt.login, right, storedAt});
+        } else {
+            insert = prepareChange(joined(Statements::insertTestResult),
+                                   {QStringLiteral("a1"), QStringLiteral("a2")});
+            insert->run({attempt.login, right});
+        }
         // A course set up before answers were kept stores the row of results alone.
         if (scalar(Statements::Server::answersTablePresent).toBool())
-            writeAnswers(insert->lastInsertId(), attempt, marks);
+            writeAnswers(insert->lastInsertId(), attempt, marks, storedAt);
     }
     transaction.commit();
     return right;

@@ -17,8 +17,9 @@ class QSqlQuery;
 // without passwords, and write nothing directly: there the server checks sign-in and scores
 // attempts itself (SECURITY DEFINER functions), and the administrator's controls stay hidden.
 //
-// A lost connection (the server restarted, the network failed) ends the action that met it
-// with a clear message; the next action connects again and resumes the signed-in session.
+// A lost connection (the server restarted, the network failed) is met by connecting again and
+// resuming the signed-in session, when the action that met it had not begun a transaction;
+// otherwise the action ends with a clear message, and the next one connects again.
 class ServerStore : public Store {
 public:
     static inline const QString kLostConnection = QStringLiteral(
@@ -29,6 +30,7 @@ public:
     ~ServerStore() override;
 
     QString location() const override;
+    // Throws ServerUnreachable when the server does not answer.
     void open() override;
     void close() override;
     bool isOpen() const override;
@@ -47,11 +49,13 @@ public:
 
     QString rowOrderProblem(const QString& table) override;
     QuestionDraw drawQuestions(std::unique_ptr<DrawCache>& cache,
-                               const std::function<QList<int>(int rowCount)>& draw) override;
+                               const DrawPositions& draw) override;
 
     bool allowsAdministration() const override { return !m_lab; }
     bool checksSignIn() const override { return m_lab; }
-    SignInVerdict signIn(const QString& login, const QString& password) override;
+    bool dealsAttempts() const override { return m_lab; }
+    SignInVerdict signIn(const QString& login, const QString& password,
+                         const QString& computer) override;
     int storeAttempt(const AttemptToStore& attempt, const std::function<QList<int>()>& mark,
                      const std::function<void(int)>& announce) override;
 
@@ -59,7 +63,9 @@ public:
     QSqlDatabase database() const;
 
     // Used by the store's statements: a failed statement's error, thrown as the message the
-    // user sees; a lost connection is closed, to be opened again by the next action.
+    // user sees; a lost connection is closed, to be opened again by the next action
+    // (ConnectionLost). A transaction the error met is rolled back at once: the server would
+    // refuse anything more in it.
     [[noreturn]] void fail(const QSqlError& error);
     // Prepares a statement of the program's catalogue, as the server reads it, and binds the
     // values of its named parameters.
@@ -70,6 +76,16 @@ private:
     void checkSearchFolding();
     QVariant scalar(const QStringList& statement, const QStringList& names = {},
                     const QVariantList& values = {});
+    // Runs a statement of the server's own in one round trip, its values sent as text, and
+    // returns its rows as text (null as empty): a lab computer's sign-in, attempt and submit,
+    // which 30 computers make at once.
+    QList<QStringList> call(const QStringList& statement, const QStringList& names,
+                            const QStringList& values);
+    // Runs an action that begins with the server; when the connection turns out lost and no
+    // transaction was open, connects again (resuming the session) and runs it once more, so
+    // that a server restart between two actions goes unnoticed.
+    template <typename Action> auto resumingAfterLoss(Action&& action) -> decltype(action());
+    QuestionDraw dealtAttempt();
 
     QString m_connectionName;
     bool m_open = false;

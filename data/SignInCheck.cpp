@@ -6,6 +6,8 @@
 #include "Statements.h"
 #include "Transaction.h"
 
+#include <QSysInfo>
+
 bool SignInCheck::serverChecks()
 {
     Connection& connection = Connection::shared();
@@ -56,8 +58,9 @@ SignInVerdict SignInCheck::check(const QString& login, const QString& password)
 {
     if (!m_refusal.isEmpty())
         throw AppError(m_refusal);
+    // The server checks it, and shows the teacher the computer's name beside the login.
     if (serverChecks())
-        return Connection::shared().store().signIn(login, password);
+        return Connection::shared().store().signIn(login, password, QSysInfo::machineHostName());
     const int n = m_loginQuery.rowCount();
     if (n <= 0)
         return SignInVerdict::NoSuchAccount;

@@ -77,6 +77,12 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("tableKind"), tableKind, true});
     entries.append({QStringLiteral("tableColumns"), tableColumns, true});
     entries.append({QStringLiteral("insertTestResult"), insertTestResult});
+    entries.append({QStringLiteral("insertTimedTestResult"), insertTimedTestResult});
+    entries.append({QStringLiteral("resultsTimePresent"), resultsTimePresent, true});
+    entries.append({QStringLiteral("settingsTablePresent"), settingsTablePresent, true});
+    entries.append({QStringLiteral("settingValue"), settingValue});
+    entries.append({QStringLiteral("allSettings"), allSettings});
+    entries.append({QStringLiteral("writeSetting"), writeSetting});
     entries.append({QStringLiteral("allResults"), allResults});
     entries.append({QStringLiteral("resultsOfUser"), resultsOfUser});
     entries.append({QStringLiteral("questionRowIds"), questionRowIds});
@@ -121,8 +127,9 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("exactLoginRows"), exactLoginRows});
     entries.append({QStringLiteral("appendQuestion"), appendQuestion});
     entries.append({QStringLiteral("bankInRowOrder"), bankInRowOrder});
-    entries.append({QStringLiteral("resultsWithGroups"), resultsWithGroups});
-    entries.append({QStringLiteral("resultsOfUserWithGroups"), resultsOfUserWithGroups});
+    entries.append({QStringLiteral("resultsWithGroups"), resultsWithGroups(false, false)});
+    entries.append({QStringLiteral("resultsOfUserWithGroups"), resultsWithGroups(true, false)});
+    entries.append({QStringLiteral("timedResultsWithGroups"), resultsWithGroups(false, true)});
     // A migrated table as the migration writes it, in the order it runs the statements.
     const QString sample = QStringLiteral("Көшірме \"1\"");
     entries.append({QStringLiteral("createTable"),
@@ -147,6 +154,18 @@ QList<Entry> catalogue()
     entries.append({QStringLiteral("rowCount"), rowCount(QStringLiteral("Лекции"))});
     entries.append({QStringLiteral("beginWriting"), beginWriting, true});
     return entries;
+}
+
+QStringList resultsWithGroups(bool ofUser, bool timed)
+{
+    QStringList statement = {
+        QStringLiteral("select t.Пользователь, (select coalesce(u.Группа, '') from Пользователи u "
+                       "where u.Логин = t.Пользователь "
+                       "order by u.rowid limit 1), t.Верно%1 from Тесты t")
+            .arg(timed ? QStringLiteral(", t.Время") : QString())};
+    if (ofUser)
+        statement << QStringLiteral("where t.Пользователь= :a");
+    return statement << QStringLiteral("order by t.rowid");
 }
 
 QStringList attemptMarks(bool ofGroup, bool since)
@@ -198,18 +217,24 @@ QList<Entry> serverCatalogue()
         {QStringLiteral("foldsKazakh"), Server::foldsKazakh(QStringLiteral("\"default\""))},
         {QStringLiteral("countQuestions"), Server::countQuestions},
         {QStringLiteral("questionsAt"), Server::questionsAt},
-        {QStringLiteral("questionsAtWithoutRight"), Server::questionsAtWithoutRight},
         {QStringLiteral("signIn"), Server::signIn},
         {QStringLiteral("resumeSession"), Server::resumeSession},
+        {QStringLiteral("dealAttempt"), Server::dealAttempt},
         {QStringLiteral("submitAttempt"), Server::submitAttempt},
+        {QStringLiteral("labLesson"), Server::labLesson},
+        {QStringLiteral("labFailures"), Server::labFailures},
         {QStringLiteral("markAttempt"), Server::markAttempt},
         {QStringLiteral("courseTablesPresent"), Server::courseTablesPresent},
         {QStringLiteral("rolesPresent"), Server::rolesPresent},
         {QStringLiteral("answersTablePresentOnServer"), Server::answersTablePresent},
         {QStringLiteral("answersTimePresentOnServer"), Server::answersTimePresent},
+        {QStringLiteral("resultsTimePresentOnServer"), Server::resultsTimePresent},
+        {QStringLiteral("settingsTablePresentOnServer"), Server::settingsTablePresent},
+        {QStringLiteral("labFunctionsCurrent"), Server::labFunctionsCurrent},
         {QStringLiteral("teacherRoles"), Server::teacherRoles},
         {QStringLiteral("labRoles"), Server::labRoles},
         {QStringLiteral("serverPort"), Server::serverPort},
+        {QStringLiteral("tableColumnNames"), Server::tableColumnNames},
         {QStringLiteral("currentDatabase"), Server::currentDatabase},
         {QStringLiteral("copyRow"),
          Server::copyRow(QStringLiteral("Видео"),

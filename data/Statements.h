@@ -45,6 +45,28 @@ inline const QString addAnswersTime = QStringLiteral("alter table Ответы a
 inline const QString createAnswersTable =
     QStringLiteral("create table Ответы (ТестИд INTEGER, Номер INTEGER, ВопросИд INTEGER, "
                    "Ответ INTEGER, Верно INTEGER, Время INTEGER)");
+// Whether results carry the time they were stored (a course made by an earlier version has
+// not), the column as upgrade adds it, and a result stored with its time (:a3, seconds since
+// 1970-01-01 UTC).
+inline const QStringList resultsTimePresent = {
+    QStringLiteral("select count(*) from pragma_table_info('Тесты') where name = 'Время'")};
+inline const QString addResultsTime = QStringLiteral("alter table Тесты add column Время INTEGER");
+inline const QStringList insertTimedTestResult = {
+    QStringLiteral("Insert into Тесты(Пользователь,Верно,Время)"),
+    QStringLiteral("values(:a1,:a2,:a3)")};
+// The course's settings, a row each (a course made by an earlier version has no table until it
+// is upgraded); a setting without a row has its default. :a names the setting, :a1 its value.
+inline const QStringList settingsTablePresent = {QStringLiteral(
+    "select count(*) from sqlite_master where type = 'table' and name = 'Настройки'")};
+inline const QString createSettingsTable =
+    QStringLiteral("create table Настройки (Имя TEXT PRIMARY KEY, Значение TEXT)");
+inline const QStringList settingValue = {
+    QStringLiteral("select Значение from Настройки where Имя= :a")};
+inline const QStringList allSettings = {
+    QStringLiteral("select Имя, Значение from Настройки order by Имя")};
+inline const QStringList writeSetting = {
+    QStringLiteral("insert into Настройки(Имя, Значение) values(:a, :a1)"),
+    QStringLiteral("on conflict(Имя) do update set Значение = excluded.Значение")};
 inline const QStringList allResults = {QStringLiteral("select * from Тесты")};
 inline const QStringList resultsOfUser = {QStringLiteral("select * from Тесты"),
                                           QStringLiteral("where Пользователь= :a")};
@@ -165,14 +187,10 @@ inline const QStringList appendQuestion = {
 inline const QStringList bankInRowOrder = {
     QStringLiteral("select Вопрос, Ответ1, Ответ2, Ответ3, Ответ4, Ответ5, ОтветПр from БДТест"),
     QStringLiteral("order by rowid")};
-// A login's group is the one of its first row in Пользователи (a null group as empty text); a
-// result whose login has no row there has a null group.
-inline const QString resultsWithGroupsSelect =
-    QStringLiteral("select t.Пользователь, (select coalesce(u.Группа, '') from Пользователи u "
-                   "where u.Логин = t.Пользователь "
-                   "order by u.rowid limit 1), t.Верно from Тесты t");
-inline const QStringList resultsWithGroups = {resultsWithGroupsSelect,
-                                              QStringLiteral("order by t.rowid")};
+// Results in stored order, all or one login's (:a), with each login's group: the one of its first
+// row in Пользователи (a null group as empty text; a result whose login has no row there has a
+// null group), and, where the course keeps it, the time each was stored.
+QStringList resultsWithGroups(bool ofUser, bool timed);
 // Every kept answer with its attempt's login and group, its question's text and right answer,
 // attempt by attempt in stored order and by number within one.
 inline const QString answersWithResultsSelect =
@@ -193,9 +211,6 @@ QStringList attemptMarks(bool ofGroup, bool since);
 // The bank's row ids with each question's text and right answer, for naming analysed questions.
 inline const QStringList bankTextsAndKeys = {
     QStringLiteral("select rowid, Вопрос, ОтветПр from БДТест order by rowid")};
-inline const QStringList resultsOfUserWithGroups = {resultsWithGroupsSelect,
-                                                    QStringLiteral("where t.Пользователь= :a"),
-                                                    QStringLiteral("order by t.rowid")};
 
 // A migrated table: its columns in order, each with its declared type; a column marked as key
 // becomes the table's row id (INTEGER PRIMARY KEY). Names are quoted, so any name the old
@@ -258,7 +273,7 @@ inline const QStringList searchedCollations = {
 QStringList foldsKazakh(const QString& quotedCollation);
 
 // An attempt's questions without the bank: its size, then the rows at the drawn positions of
-// its row order (:a, as an array "{0,5,17}"), with the right answers where they may be read.
+// its row order (:a, as an array "{0,5,17}"), with the right answers.
 inline const QStringList countQuestions = {QStringLiteral("select count(*) from БДТест")};
 inline const QStringList questionsAt = {
     QStringLiteral("select p.pos, q.rowid, q.Вопрос, q.Ответ1, q.Ответ2, q.Ответ3, q.Ответ4, "
@@ -266,21 +281,34 @@ inline const QStringList questionsAt = {
     QStringLiteral("from (select rowid, row_number() over (order by rowid) - 1 as pos "
                    "from БДТест) p"),
     QStringLiteral("join БДТест q on q.rowid = p.rowid where p.pos = any(cast(:a as bigint[]))")};
-inline const QStringList questionsAtWithoutRight = {
-    QStringLiteral("select p.pos, q.rowid, q.Вопрос, q.Ответ1, q.Ответ2, q.Ответ3, q.Ответ4, "
-                   "q.Ответ5"),
-    QStringLiteral("from (select rowid, row_number() over (order by rowid) - 1 as pos "
-                   "from БДТест) p"),
-    QStringLiteral("join БДТест q on q.rowid = p.rowid where p.pos = any(cast(:a as bigint[]))")};
 
-// Sign-in and scoring on a lab computer, done by the server: the verdict ("accepted", "none",
-// "wrong") and the session the connection then works in; the score of the attempt.
+// A lab computer's sign-in, attempt and scoring, done by the server: the verdict ("accepted",
+// "none", "wrong") and the session the connection then works in, for a login, a password and
+// the computer's name; the session taken up again on a new connection (true while it lasts);
+// an attempt dealt by the server, a row per question number (its name, the number, the
+// question's position in the bank's row order and its row, the bank's size, the texts without
+// the right answer); the score of a dealt attempt (:a1) for its 30 answers (:a2, "{1,5,...}").
 inline const QStringList signIn = {
-    QStringLiteral("select verdict, token from okulyk_sign_in(:a1, :a2)")};
-inline const QStringList resumeSession = {
-    QStringLiteral("select set_config('okulyk.session', :a, false)")};
+    QStringLiteral("select verdict, token from okulyk_sign_in(:a1, :a2, :a3)")};
+inline const QStringList resumeSession = {QStringLiteral("select okulyk_resume(:a)")};
+inline const QStringList dealAttempt = {
+    QStringLiteral("select drawn_attempt, q_number, q_position, q_row, bank_size, q_text, a1, "
+                   "a2, a3, a4, a5 from okulyk_draw()")};
 inline const QStringList submitAttempt = {
-    QStringLiteral("select okulyk_submit(:a1, cast(:a2 as bigint[]), cast(:a3 as integer[]))")};
+    QStringLiteral("select okulyk_submit(:a1, cast(:a2 as integer[]))")};
+// The teacher's live view of the lab since a moment (:a, "2026-12-10T09:00:00Z"): a row per
+// login signed in now or busy since then (login, group, computer, signed in at, attempt open
+// since, results stored, the last score, when it was stored); failed sign-ins per computer.
+inline const QStringList labLesson = {
+    QStringLiteral("select login, grp, computer, signed_in, working_since, results, score, "
+                   "stored_at"),
+    QStringLiteral("from okulyk_lab_lesson(cast(:a as timestamptz))"),
+    QStringLiteral("order by grp, login")};
+inline const QStringList labFailures = {
+    QStringLiteral("select computer, failures, last_at from okulyk_lab_failures(cast(:a as "
+                   "timestamptz))")};
+// What the live view listens to: the server notifies it of every sign-in, attempt and result.
+inline const QString labChannel = QStringLiteral("okulyk_lab");
 // An attempt scored on the teacher's computer is marked first: when the commit of an earlier
 // press was lost with the connection, the mark is there and the row is not stored again.
 inline const QStringList markAttempt = {
@@ -293,7 +321,7 @@ inline const QStringList courseTablesPresent = {
     QStringLiteral("select count(*) from pg_class c join pg_namespace n on n.oid = c.relnamespace"),
     QStringLiteral("where n.nspname = current_schema() and c.relname in ('БДТест', "
                    "'Пользователи', 'Тесты', 'Лекции', 'Лабы', 'Видео', 'okulyk_sessions', "
-                   "'okulyk_signin_failures', 'okulyk_attempts')")};
+                   "'okulyk_signin_failures', 'okulyk_attempts', 'okulyk_drawn', 'Настройки')")};
 inline const QStringList rolesPresent = {
     QStringLiteral("select count(*) from pg_roles where rolname in (:a1, :a2)")};
 // Where the server listens, for the lab computers' settings.
@@ -302,6 +330,15 @@ inline const QStringList answersTablePresent = {
 inline const QStringList answersTimePresent = {
     QStringLiteral("select count(*) from information_schema.columns where table_schema = "
                    "current_schema() and table_name = 'Ответы' and column_name = 'Время'")};
+inline const QStringList resultsTimePresent = {
+    QStringLiteral("select count(*) from information_schema.columns where table_schema = "
+                   "current_schema() and table_name = 'Тесты' and column_name = 'Время'")};
+inline const QStringList settingsTablePresent = {
+    QStringLiteral("select count(*) from pg_class where oid = to_regclass('Настройки')")};
+// Whether the lab's functions are those of this version (the server deals each attempt).
+inline const QStringList labFunctionsCurrent = {
+    QStringLiteral("select to_regprocedure('okulyk_lab_failures(timestamptz)') is not null and "
+                   "to_regprocedure('okulyk_submit(text, bigint[], integer[])') is null")};
 // A course's roles by their rights, for an upgrade: the teacher's changes the bank, the lab's
 // signs in and may not; neither owns the tables nor is a superuser.
 inline const QStringList teacherRoles = {
@@ -314,10 +351,15 @@ inline const QStringList labRoles = {
     QStringLiteral("select r.rolname from pg_roles r where r.rolcanlogin and not r.rolsuper"),
     QStringLiteral(
         "and r.oid <> (select relowner from pg_class where oid = to_regclass('БДТест'))"),
-    QStringLiteral("and has_function_privilege(r.oid, 'okulyk_sign_in(text, text)', 'EXECUTE')"),
+    QStringLiteral("and exists(select 1 from pg_proc p where p.proname = 'okulyk_sign_in' and "
+                   "has_function_privilege(r.oid, p.oid, 'EXECUTE'))"),
     QStringLiteral("and not has_table_privilege(r.oid, to_regclass('БДТест'), 'INSERT')"),
     QStringLiteral("order by r.rolname")};
 inline const QStringList serverPort = {QStringLiteral("select current_setting('port')")};
+// The columns a table of the course has (:a its name).
+inline const QStringList tableColumnNames = {
+    QStringLiteral("select column_name from information_schema.columns where table_schema = "
+                   "current_schema() and table_name = :a order by ordinal_position")};
 inline const QStringList currentDatabase = {QStringLiteral("select current_database()")};
 
 // Copying a course to the server: a row written with the row id it had (the server otherwise

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DrawRule.h"
 #include "StoreAddress.h"
 
 #include <QList>
@@ -23,9 +24,10 @@ public:
     virtual qint64 lastInsertId() const = 0;
 };
 
-// The questions one attempt draws: how many the bank holds and, for each drawn position of
-// the bank's row order, that row's id and texts: the question, answers A..E and, where this
-// computer may read it, the right-answer number.
+// The questions of one attempt: how many the bank holds, the position of the bank's row order
+// drawn under each question number, and for each drawn position that row's id and texts: the
+// question, answers A..E and, where this computer may read it, the right-answer number. Where
+// the server dealt the attempt (a lab computer), it names it; it then scores it too.
 struct QuestionDraw {
     static constexpr int kColumns = 7;
     struct Row {
@@ -34,13 +36,18 @@ struct QuestionDraw {
     };
     int rowCount = 0;
     bool rightAnswers = true;
+    QList<int> picks;
     QList<QPair<int, Row>> rows; // position, row
+    QString dealtAttempt;
 };
+
+// The draw of an attempt's positions from a bank of rowCount questions, by the course's mode.
+using DrawPositions = std::function<QList<int>(int rowCount, DrawRule::Mode mode)>;
 
 // What one submitted attempt is stored as.
 struct AttemptToStore {
     // Names the attempt, so that pressing "Тест тапсыру" again after a failure whose outcome
-    // is unknown stores it once.
+    // is unknown stores it once; on a lab computer, the name the server dealt it under.
     QString attemptId;
     QString login;
     // The bank row under each question number and the answer chosen for it (1..5).
@@ -93,18 +100,23 @@ public:
     // Why a table's rows have no stored order to pair lists by, or an empty text.
     virtual QString rowOrderProblem(const QString& table) = 0;
 
-    // The bank's size and the rows at the positions draw() returns for that size, from one
-    // state of the bank. cache holds what the store keeps between attempts.
+    // The bank's size and the rows at the positions draw() returns for that size and the
+    // course's mode, from one state of the bank; on a lab computer the server draws them
+    // instead. cache holds what the store keeps between attempts.
     struct DrawCache;
     virtual QuestionDraw drawQuestions(std::unique_ptr<DrawCache>& cache,
-                                       const std::function<QList<int>(int rowCount)>& draw) = 0;
+                                       const DrawPositions& draw) = 0;
 
     // Whether users, questions and materials may be changed from this computer, and results
     // edited: false on a lab computer, whose credentials a student can read.
     virtual bool allowsAdministration() const { return true; }
-    // Whether the server checks sign-in itself (a lab computer never receives passwords).
+    // Whether the server checks sign-in itself (a lab computer never receives passwords), and
+    // deals each attempt itself (a lab computer never learns the right answers).
     virtual bool checksSignIn() const { return false; }
-    virtual SignInVerdict signIn(const QString& login, const QString& password);
+    virtual bool dealsAttempts() const { return false; }
+    // computer: this computer's name, which the teacher sees beside the login.
+    virtual SignInVerdict signIn(const QString& login, const QString& password,
+                                 const QString& computer = {});
     // Stores a submitted attempt: its row of results and, where the course has the answers
     // table, the answer to each question, all or nothing. mark() marks each question by the
     // program's rule (1 right, 0 wrong) and announce() tells the user the score; where the
@@ -113,9 +125,14 @@ public:
                              const std::function<void(int)>& announce) = 0;
 
 protected:
-    // Writes the answer rows of an attempt whose row of results has that id; returns the rows
-    // written.
-    int writeAnswers(qint64 resultId, const AttemptToStore& attempt, const QList<int>& marks);
+    // Writes the answer rows of an attempt whose row of results has that id, stored at that time
+    // (seconds since 1970-01-01 UTC); returns the rows written.
+    int writeAnswers(qint64 resultId, const AttemptToStore& attempt, const QList<int>& marks,
+                     qint64 storedAt);
+    // How the course draws an attempt, from its settings (the table Настройки, which a course
+    // made by an earlier version lacks: it draws with replacement); tablePresent counts the
+    // table in this store's dialect.
+    DrawRule::Mode drawMode(const QStringList& tablePresent);
 
 private:
     StoreAddress m_address;

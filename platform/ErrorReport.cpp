@@ -65,9 +65,33 @@ void showError(const QString& message)
     Dialogs::error(withFullStop(message));
 }
 
+namespace {
+
+// While the windows are built, an unreachable server is reported once, not by every window.
+bool buildingWindows = false;
+bool unreachableShown = false;
+
+} // namespace
+
 void showError(const std::exception& error)
 {
+    if (buildingWindows && dynamic_cast<const ServerUnreachable*>(&error)) {
+        if (unreachableShown)
+            return;
+        unreachableShown = true;
+    }
     showError(messageOf(error));
+}
+
+WindowBuilding::WindowBuilding()
+{
+    buildingWindows = true;
+    unreachableShown = false;
+}
+
+WindowBuilding::~WindowBuilding()
+{
+    buildingWindows = false;
 }
 
 QString fatalReportText(const std::exception& error)

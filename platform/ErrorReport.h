@@ -19,6 +19,16 @@ QString withFullStop(const QString& message);
 void showError(const QString& message);
 void showError(const std::exception& error);
 
+// While it lives (start-up building the windows), a course server that cannot be reached is
+// reported once: every window's data sets meet the same failure.
+class WindowBuilding {
+public:
+    WindowBuilding();
+    ~WindowBuilding();
+    WindowBuilding(const WindowBuilding&) = delete;
+    WindowBuilding& operator=(const WindowBuilding&) = delete;
+};
+
 // The last-resort report for an error that escaped start-up; the caller then exits with status 1.
 QString fatalReportText(const std::exception& error);
 void showFatal(const std::exception& error);

@@ -11,8 +11,12 @@ FormWindow::FormWindow(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent,
 void FormWindow::setVisible(bool visible)
 {
     const bool showingFromHidden = visible && !isVisible();
-    if (showingFromHidden)
+    if (showingFromHidden) {
+        m_refused = false;
         guarded([this] { onShowing(); });
+        if (m_refused)
+            return;
+    }
     QWidget::setVisible(visible);
     if (showingFromHidden)
         emit shownFromHidden();

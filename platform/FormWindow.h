@@ -28,6 +28,13 @@ signals:
     void shownFromHidden();
 
 protected:
-    // Errors are reported by the default error box and the window is shown all the same.
+    // Errors are reported by the default error box and the window is shown all the same, unless
+    // onShowing() called refuseToOpen().
     virtual void onShowing() {}
+    // Keeps the window hidden after the on-show work that is running: it could not prepare
+    // what the window shows.
+    void refuseToOpen() { m_refused = true; }
+
+private:
+    bool m_refused = false;
 };

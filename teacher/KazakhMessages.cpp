@@ -175,6 +175,41 @@ const QList<Shape>& catalogue()
         shape("(.+): removed, left by a copy that did not finish",
               "%1: аяқталмай қалған көшірменің файлы өшірілді"),
         shape("(.+): note: (.+)", "%1: ескерту: %2"),
+        // Bringing a course up to date, and its settings.
+        shape("(.+): the table Ответы is added; every answer of an attempt is kept from now on",
+              "%1: Ответы кестесі қосылды; бұдан былай тесттің әр жауабы сақталады"),
+        shape("(.+): the table Ответы gets the time of each answer; answers kept before it have "
+              "none",
+              "%1: Ответы кестесіне әр жауаптың уақыты қосылды; бұрын сақталған жауаптарда ол жоқ"),
+        shape("(.+): the table Тесты gets the time of each result; results stored before it have "
+              "none",
+              "%1: Тесты кестесіне әр нәтиженің уақыты қосылды; бұрын сақталған нәтижелерде ол "
+              "жоқ"),
+        shape("(.+): the table Настройки is added for the course's settings.*",
+              "%1: курс баптауларына арналған Настройки кестесі қосылды"),
+        shape("(.+): the lab server's functions are renewed.*",
+              "%1: сервердің функциялары жаңартылды: тестті сервер өзі береді, сәтсіз кіру әр "
+              "компьютерге шектеледі"),
+        shape("(.+): the course is up to date; nothing was changed",
+              "%1: курста бәрі бар; ештеңе өзгерген жоқ"),
+        shape("(.+): (different-questions|signin-failures-per-\\w+|title) is (.+)",
+              "%1: %2 баптауы — %3"),
+        shape("(.+): the course has no settings table yet \\(it was made by an earlier "
+              "version\\); run okulyk-admin upgrade first",
+              "%1: курста баптаулар кестесі әлі жоқ (оны бұрынғы нұсқа жасаған); алдымен курсты "
+              "жаңартыңыз («Курсты жаңарту» немесе okulyk-admin upgrade)"),
+        shape("(.+): the course has no settings table yet; every setting has its default.*",
+              "%1: курста баптаулар кестесі әлі жоқ; әр баптаудың әдепкі мәні алынады"),
+        shape("(\\S+) is on or off, not \"(.*)\"", "%1 баптауы on немесе off болады, «%2» емес"),
+        shape("(\\S+) is a whole number from 1 to 100000, not \"(.*)\"",
+              "%1 баптауы 1-ден 100000-ға дейінгі бүтін сан болады, «%2» емес"),
+        shape("(.+): this is the lab computers' role, which may not read or change the course;.*",
+              "%1: бұл — сынып компьютерлерінің рөлі, ол курсты оқи да, өзгерте де алмайды; "
+              "okulyk-admin-ді мұғалімнің компьютерінде, оның қызмет және құпия сөз "
+              "файлдарымен іске қосыңыз"),
+        shape("(.+): this is a lab computer's role, which may not read the whole course;.*",
+              "%1: бұл — сынып компьютерінің рөлі, ол курсты толық оқи алмайды; курсты "
+              "мұғалімнің компьютерінде көшіріңіз"),
         // What an export cannot carry exactly.
         shape("question (\\d+): (.+)", "%1-сұрақ: %2"),
         shape("its right answer is not 1 to 5, so every answer is written as wrong",

@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "ImportPage.h"
 #include "KazakhMessages.h"
+#include "LivePage.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -23,6 +24,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QUrl>
@@ -70,9 +72,16 @@ TeacherWindow::TeacherWindow(QWidget* parent) : QMainWindow(parent)
     m_tabs->addTab(buildExportPage(), QStringLiteral("&Экспорт"));
     m_tabs->addTab(buildAnalysisPage(), QStringLiteral("&Талдау"));
     m_tabs->addTab(buildPaperPage(), QStringLiteral("&Қағаз нұсқалары"));
-    m_tabs->addTab(buildCoursePage(), QStringLiteral("&Курс"));
+    m_coursePage = buildCoursePage();
+    m_tabs->addTab(m_coursePage, QStringLiteral("&Курс"));
+    m_livePage = new LivePage(this);
+    m_tabs->addTab(m_livePage, QStringLiteral("С&ынып"));
     layout->addWidget(m_tabs, 1);
     layout->addWidget(buildWorkBar());
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this] {
+        if (m_tabs->currentWidget() == m_coursePage && !m_settingsRead)
+            readSettings();
+    });
     setCentralWidget(central);
     resize(900, 640);
 
@@ -85,7 +94,8 @@ TeacherWindow::TeacherWindow(QWidget* parent) : QMainWindow(parent)
     };
     connect(&m_runner, &JobRunner::message, this,
             [this, logged](const QString& text) { m_messages << logged(text); });
-    connect(&m_runner, &JobRunner::output, this, logged);
+    connect(&m_runner, &JobRunner::output, this,
+            [this, logged](const QString& text) { m_output << logged(text); });
     connect(&m_runner, &JobRunner::progressed, this,
             [this](const QString&, qint64 done, qint64 total) {
                 m_progress->setRange(0, total > 0 ? 1000 : 0);
@@ -306,12 +316,45 @@ QWidget* TeacherWindow::buildPaperPage()
 QWidget* TeacherWindow::buildCoursePage()
 {
     auto* page = new QWidget(this);
+    auto* test = new QGroupBox(QStringLiteral("Тест"), page);
+    m_differentQuestions =
+        new QCheckBox(QStringLiteral("30 &түрлі сұрақ: бір тестте сұрақ қайталанбайды"), test);
+    m_differentQuestions->setObjectName(QStringLiteral("DifferentQuestions"));
+    m_differentQuestions->setEnabled(false);
+    auto* upgrade = button(QStringLiteral("Курсты &жаңарту"), "Upgrade", test);
+    upgrade->setAccessibleName(
+        QStringLiteral("Курсты жаңарту, бұрынғы нұсқа жасаған курсқа жетіспейтінін қосу"));
+    auto* testLayout = new QVBoxLayout(test);
+    testLayout->addWidget(explanation(
+        QStringLiteral("Әдетте әр сұрақ банктен кездейсоқ алынады, сондықтан бір тестте бір "
+                       "сұрақ екі рет кездесуі мүмкін. Белгіленсе, 30 сұрақ әртүрлі болады "
+                       "(банкте 30-дан аз болса, әр сұрақ бір реттен кейін ғана қайталанады); "
+                       "компьютер сыныбы мен қағаз нұсқалары да солай алады. Бұрынғы нұсқа "
+                       "жасаған курсты алдымен жаңартыңыз."),
+        test));
+    testLayout->addWidget(m_differentQuestions);
+    testLayout->addWidget(upgrade, 0, Qt::AlignLeft);
+    connect(m_differentQuestions, &QCheckBox::toggled, this, [this](bool on) {
+        runCommand(QStringLiteral("курс баптауы"),
+                   {QStringLiteral("settings"), QStringLiteral("different-questions"),
+                    on ? QStringLiteral("on") : QStringLiteral("off")},
+                   [this](int status) {
+                       if (status != Commands::Done)
+                           readSettings();
+                   });
+    });
+    connect(upgrade, &QPushButton::clicked, this, [this] {
+        runCommand(QStringLiteral("курсты жаңарту"), {QStringLiteral("upgrade")},
+                   [this](int) { readSettings(); });
+    });
+
     auto* migrate = button(QStringLiteral("&Access дерекқорын көшіру…"), "Migrate", page);
     m_copyToFile =
         button(QStringLiteral("Сервердегі курсты &db.mdb файлына көшіру…"), "CopyToFile", page);
     m_copyFromFile =
         button(QStringLiteral("db.mdb файлын сер&верге көшіру…"), "CopyFromFile", page);
     auto* layout = new QVBoxLayout(page);
+    layout->addWidget(test);
     layout->addWidget(explanation(
         QStringLiteral("Ескі бағдарламаның Microsoft Access дерекқорын (.mdb) жаңа курс "
                        "файлына көшіру. Компьютер сыныбының серверіндегі курсты db.mdb файлына "
@@ -397,6 +440,10 @@ void TeacherWindow::openCourse(const CourseLocation& course)
     m_courseLabel->setText(m_course.shown());
     setWindowTitle(QStringLiteral("Okulyk — мұғалім құралдары — %1").arg(m_course.shown()));
     updateCourseActions();
+    m_livePage->setCourse(m_course);
+    m_settingsRead = false;
+    if (m_coursePage->isVisible())
+        readSettings();
 }
 
 void TeacherWindow::updateCourseActions()
@@ -404,6 +451,28 @@ void TeacherWindow::updateCourseActions()
     const bool onServer = m_course.kind == CourseLocation::Kind::Server;
     m_copyToFile->setEnabled(onServer);
     m_copyFromFile->setEnabled(onServer);
+}
+
+// The course's settings as the companion lists them ("different-questions on"), shown once the
+// course page is; the check box is offered once its state is known.
+void TeacherWindow::readSettings()
+{
+    if (!hasCourse() || m_runner.isBusy())
+        return;
+    m_differentQuestions->setEnabled(false);
+    runCommand(QStringLiteral("курс баптаулары"), {QStringLiteral("settings")}, [this](int status) {
+        if (status != Commands::Done)
+            return;
+        for (const QString& line : std::as_const(m_output)) {
+            if (!line.startsWith(QLatin1String("different-questions ")))
+                continue;
+            const QSignalBlocker quiet(m_differentQuestions);
+            m_differentQuestions->setChecked(line.section(QLatin1Char(' '), 1, 1) ==
+                                             QLatin1String("on"));
+            m_differentQuestions->setEnabled(true);
+            m_settingsRead = true;
+        }
+    });
 }
 
 void TeacherWindow::chooseCourseFile()
@@ -424,6 +493,7 @@ void TeacherWindow::runJob(const QString& what, const JobRunner::Job& job,
     m_what = what;
     m_done = std::move(done);
     m_messages.clear();
+    m_output.clear();
     m_log->appendPlainText(QStringLiteral("— %1").arg(what));
     m_status->setText(QStringLiteral("%1…").arg(what));
     m_progress->setRange(0, 0);

@@ -7,6 +7,7 @@
 #include <functional>
 
 class ImportPage;
+class LivePage;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -69,12 +70,15 @@ private:
     void writeAndOpen(const QString& what, const QString& filter, const QString& suggested,
                       const QStringList& command);
     void updateCourseActions();
+    void readSettings();
 
     JobRunner m_runner;
     CourseLocation m_course;
     std::function<void(int)> m_done;
     QString m_what;
     QStringList m_messages;
+    QStringList m_output;
+    bool m_settingsRead = false;
 
     QLabel* m_courseLabel = nullptr;
     QLineEdit* m_service = nullptr;
@@ -87,6 +91,9 @@ private:
     QDateEdit* m_since = nullptr;
     QSpinBox* m_variants = nullptr;
     QLineEdit* m_seed = nullptr;
+    QWidget* m_coursePage = nullptr;
+    QCheckBox* m_differentQuestions = nullptr;
+    LivePage* m_livePage = nullptr;
     QPushButton* m_copyToFile = nullptr;
     QPushButton* m_copyFromFile = nullptr;
     QPlainTextEdit* m_log = nullptr;

@@ -8,6 +8,7 @@
 #include "Statements.h"
 #include "Transaction.h"
 
+#include <QDateTime>
 #include <limits>
 
 namespace {
@@ -38,8 +39,13 @@ ResultsModel::Page ResultsModel::readPage(const std::optional<QString>& login, q
         page.lastId = cursor.value(0).toLongLong();
         if (m_added.contains(page.lastId))
             return;
-        if (shown.isEmpty())
-            shown = shownColumns(cursor.columnNames());
+        if (shown.isEmpty()) {
+            const QStringList names = cursor.columnNames();
+            for (const int column : shownColumns(names)) {
+                if (!login || names[column] != kTimeColumn)
+                    shown << column;
+            }
+        }
         Row row{page.lastId, true, {}};
         row.values.reserve(shown.size());
         for (const int column : std::as_const(shown))
@@ -47,6 +53,9 @@ ResultsModel::Page ResultsModel::readPage(const std::optional<QString>& login, q
         page.rows << row;
     });
     for (const int column : shownColumns(columns.names)) {
+        // The time each result was stored is the administrator's, who sees everyone's.
+        if (login && columns.names[column] == kTimeColumn)
+            continue;
         page.columns << columns.names[column];
         page.integer << columns.integer[column];
     }
@@ -78,12 +87,30 @@ void ResultsModel::open(const std::optional<QString>& login)
 
 QVariant ResultsModel::data(const QModelIndex& index, int role) const
 {
+    if (index.isValid() && index.column() == columnIndex(kTimeColumn) &&
+        (role == Qt::DisplayRole || role == Qt::EditRole)) {
+        const QVariant stored = EditableResult::data(index, ValueRole);
+        bool ok = false;
+        const qint64 seconds = stored.toLongLong(&ok);
+        return stored.isNull() || !ok ? QVariant(EditableResult::data(index, role))
+                                      : QVariant(QDateTime::fromSecsSinceEpoch(seconds).toString(
+                                            QStringLiteral("yyyy-MM-dd HH:mm")));
+    }
     if (role != Qt::TextAlignmentRole)
         return EditableResult::data(index, role);
     if (!index.isValid() || index.column() >= m_integer.size())
         return {};
     return m_integer[index.column()] ? int(Qt::AlignRight | Qt::AlignVCenter)
                                      : int(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+// When a result was stored is the program's record, not something to type over.
+Qt::ItemFlags ResultsModel::flags(const QModelIndex& index) const
+{
+    const Qt::ItemFlags flags = EditableResult::flags(index);
+    return index.isValid() && index.column() == columnIndex(kTimeColumn)
+               ? flags & ~Qt::ItemIsEditable
+               : flags;
 }
 
 bool ResultsModel::canFetchMore(const QModelIndex& parent) const

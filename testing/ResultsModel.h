@@ -17,9 +17,15 @@
 // the table by post(), which the grid calls when it leaves the row; cancel() drops it. A new
 // row is stored only once something has been entered into it. Text entered into a whole-number
 // column must be a whole number.
+//
+// A course whose results carry the time they were stored (the column Время, seconds since
+// 1970-01-01 UTC) shows it to the administrator as a local date and time, read-only; a login's
+// own results leave it out.
 class ResultsModel : public EditableResult {
     Q_OBJECT
 public:
+    static inline const QString kTimeColumn = QStringLiteral("Время");
+
     explicit ResultsModel(QObject* parent = nullptr);
 
     // Reads the first page of every result, or of the results whose user is the login.
@@ -28,6 +34,7 @@ public:
     void reload() override { open(m_login); }
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool canFetchMore(const QModelIndex& parent) const override;
     // Shows a store failure in the error box and stops reading further pages.
     void fetchMore(const QModelIndex& parent) override;

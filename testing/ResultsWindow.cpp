@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <limits>
 
@@ -41,7 +42,7 @@ TForm6::TForm6(QWidget* parent)
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("Form6"));
-    setFixedSize(267, 219);
+    setFixedSize(kWidth, kHeight);
 
     const QFont titleFont = Fonts::msSansSerif(11);
     setFont(titleFont);
@@ -78,11 +79,27 @@ void TForm6::openResults(const QString& login)
     m_model->open(administrator ? std::nullopt : std::optional<QString>(login));
     m_model->setEditable(editable);
     ui->resultsGrid->setEditTriggers(editable ? QAbstractItemView::DoubleClicked |
-                                                         QAbstractItemView::EditKeyPressed |
-                                                         QAbstractItemView::AnyKeyPressed
-                                                   : QAbstractItemView::NoEditTriggers);
+                                                    QAbstractItemView::EditKeyPressed |
+                                                    QAbstractItemView::AnyKeyPressed
+                                              : QAbstractItemView::NoEditTriggers);
     if (m_model->rowCount() > 0)
         ui->resultsGrid->setCurrentIndex(m_model->index(0, 0));
+    fitTimeColumn();
+}
+
+// The administrator's grid has the time of each result after the described columns: the window
+// grows by that column's width, the rest of it as designed.
+void TForm6::fitTimeColumn()
+{
+    const int column = m_model->columnIndex(ResultsModel::kTimeColumn);
+    int extra = 0;
+    if (column >= 0) {
+        extra = QFontMetrics(ui->resultsGrid->font())
+                    .horizontalAdvance(QStringLiteral("2026-12-10 14:32")) +
+                2 * ui->resultsGrid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+        ui->resultsGrid->setColumnWidth(column, extra);
+    }
+    setFixedSize(kWidth + extra, kHeight);
 }
 
 void TForm6::setVisible(bool visible)

@@ -4,12 +4,14 @@
 
 #include "AppError.h"
 #include "Attempts.h"
+#include "Connection.h"
 #include "Dialogs.h"
 #include "Fonts.h"
 #include "Guard.h"
 #include "LongWords.h"
 #include "Query.h"
 #include "Statements.h"
+#include "Store.h"
 
 #include <QButtonGroup>
 #include <QToolButton>
@@ -50,6 +52,7 @@ TForm2::TForm2(std::function<QString()> currentUser, QWidget* parent)
 
     openDataSets();
     guarded([this] { FormCreate(); });
+    m_built = true;
 }
 
 TForm2::~TForm2() = default;
@@ -134,13 +137,19 @@ void TForm2::openDataSets()
 void TForm2::onShowing()
 {
     centreOnScreen();
-    FormCreate();
+    try {
+        FormCreate();
+    } catch (const ConnectionLost&) {
+        // A test window without its questions would only fail at the first number pressed.
+        refuseToOpen();
+        throw;
+    }
 }
 
 void TForm2::FormCreate()
 {
     AnswerSheet.fill(1);
-    m_attemptId = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    m_attemptId.clear();
     ui->Memo1->clear();
     const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
     std::seed_seq seed{static_cast<quint32>(now),
@@ -156,26 +165,28 @@ void TForm2::FormCreate()
 
 // Loads the bank and draws the attempt's questions from the number of rows just counted, so
 // every pick is a row of this load: rows removed since the last attempt cannot leave a pick past
-// the end of the lists, and rows added are drawn at once. Draws are with replacement; an empty
-// bank gives pick 0 everywhere (reported when the question is used). Until the load succeeds
-// the lists stay empty.
+// the end of the lists, and rows added are drawn at once. Draws follow the course's rule (with
+// replacement unless the course asks for 30 different questions); on a lab computer the server
+// deals them. An empty bank gives pick 0 everywhere (reported when the question is used). Until
+// the load succeeds the lists stay empty.
 void TForm2::Button1Click()
 {
     for (ColumnCache& list : ColumnCaches)
         list.clear();
     QuestionPick.fill(0);
+    // Where the server deals each attempt (a lab computer), the preparation that runs while
+    // the window is built, before anyone has signed in, asks for none: nothing reads it.
+    if (!m_built && dealtByServer())
+        return;
 
-    std::array<qint32, kQuestions> picks{};
-    QuestionBank::Lists lists = m_bank.load([this, &picks](int rowCount) {
-        QList<int> positions;
-        for (qint32& pick : picks) {
-            pick = rowCount > 0 ? m_random.bounded(rowCount) : 0;
-            positions << pick;
-        }
-        return positions;
+    ColumnCaches = m_bank.load([this](int rowCount, DrawRule::Mode mode) {
+        return DrawRule::draw(rowCount, mode, m_random, kQuestions);
     });
-    ColumnCaches = std::move(lists);
-    QuestionPick = picks;
+    for (int q = 0; q < kQuestions; ++q)
+        QuestionPick[q] = m_bank.picks().value(q);
+    m_attemptId = m_bank.dealtAttempt().isEmpty()
+                      ? QUuid::createUuid().toString(QUuid::WithoutBraces)
+                      : m_bank.dealtAttempt();
 }
 
 void TForm2::SpeedButton1Click()
@@ -232,6 +243,13 @@ void TForm2::sSpeedButton3Click()
     };
     storeAttempt(attempt, mark, announce);
     hide();
+}
+
+bool TForm2::dealtByServer()
+{
+    Connection& connection = Connection::shared();
+    connection.ensureOpen();
+    return connection.store().dealsAttempts();
 }
 
 void TForm2::colourAnswers()

@@ -55,6 +55,7 @@ private:
     int pressedQuestion() const;
     int pressedAnswer() const;
     static void releaseAll(QButtonGroup* group);
+    static bool dealtByServer();
 
     std::unique_ptr<Ui::TForm2> ui;
     std::function<QString()> m_currentUser;
@@ -63,8 +64,9 @@ private:
     QRandomGenerator m_random;
     QuestionBank m_bank;
     // Names this attempt to the store, so that pressing "Тест тапсыру" again after a failure
-    // stores it once.
+    // stores it once; on a lab computer, the name the server dealt it under.
     QString m_attemptId;
+    bool m_built = false;
 
     // The attempt. Index q - 1 holds question q, index a - 1 answer a.
     std::array<QAbstractButton*, kQuestions> QuestionButtons{};

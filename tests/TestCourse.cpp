@@ -288,13 +288,27 @@ void TestCourse::pointTo(const QString& database)
     writeServiceFile(Role::Teacher, database);
 }
 
-void TestCourse::writeServiceFile(Role role, const QString& database) const
+QString TestCourse::serviceFileFor(Role role) const
 {
-    const Cluster& c = cluster();
+    const QString file = m_dir.filePath(QStringLiteral(".pg_service.%1.conf").arg(int(role)));
+    writeServiceFile(role, {}, false, file);
+    return file;
+}
+
+void TestCourse::writeServiceFile(Role role, const QString& database, bool down,
+                                  const QString& file) const
+{
+    if (file.isEmpty())
+        m_role = role;
+    Cluster c = cluster();
+    // The discard port: nothing listens there.
+    if (down)
+        c.port = QStringLiteral("9");
     const QString user = role == Role::Teacher ? QStringLiteral("okulyk_teacher")
                          : role == Role::Lab   ? QStringLiteral("okulyk_lab")
                                                : c.user;
-    const QString services = m_dir.filePath(QStringLiteral(".pg_service.conf"));
+    const QString services =
+        file.isEmpty() ? m_dir.filePath(QStringLiteral(".pg_service.conf")) : file;
     QFile service(services);
     if (!service.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw std::runtime_error("cannot write the test service file");
@@ -312,8 +326,15 @@ void TestCourse::writeServiceFile(Role role, const QString& database) const
                    .toUtf8());
     pass.close();
     pass.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (!file.isEmpty())
+        return;
     qputenv("PGSERVICEFILE", services.toUtf8());
     qputenv("PGPASSFILE", passwords.toUtf8());
+}
+
+void TestCourse::setServerDown(bool down) const
+{
+    writeServiceFile(m_role, {}, down);
 }
 
 void TestCourse::useRole(Role role) const

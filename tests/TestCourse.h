@@ -38,6 +38,12 @@ public:
     // On the server: the program's service names this database of the cluster from now on (the
     // connection is closed).
     void pointTo(const QString& database);
+    // On the server: the program's service names a port nobody listens on, as if the server were
+    // down, or the cluster again; the role stays. The connection is left as it is.
+    void setServerDown(bool down) const;
+    // On the server: a service file of its own that names this course as the role, for another
+    // program (PGSERVICEFILE); the password file is the program's.
+    QString serviceFileFor(Role role) const;
 
     // SQL both stores read: the text of these character codes ("char(13,10)" on the file), and
     // a new table with these columns ("Вопрос TEXT, ...") in which the program may pair rows
@@ -74,11 +80,13 @@ public:
 
 private:
     void createServerCourse(Database database);
-    void writeServiceFile(Role role, const QString& database = {}) const;
+    void writeServiceFile(Role role, const QString& database = {}, bool down = false,
+                          const QString& file = {}) const;
 
     QTemporaryDir m_dir;
     QString m_previousDir;
     QString m_database;
+    mutable Role m_role = Role::Teacher;
 };
 
 // Skips a test function that is about the database file itself when the suite runs on the

@@ -12,6 +12,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QSet>
 #include <QTest>
 
 namespace {
@@ -73,6 +74,7 @@ private slots:
     void upgradeAddsTheAnswersTableOnce();
     void answersCsvHasARowPerAnswer();
     void paperVariantsRepeatBySeed();
+    void courseSettingsAreKeptInTheCourse();
 };
 
 void AdminCommandsTest::importAppendsAfterTheRowsThereInOrder()
@@ -361,9 +363,12 @@ void AdminCommandsTest::resultsCsvIsExact()
         "insert into Пользователи(Логин,Пароль,Группа) values ('Chief','pw',''),"
         "('aigerim','1','ИС-21'),('aigerim','2','Басқа'),('=cmd','x','<b>Топ</b>, \"бірінші\"'),"
         "('nogroup','x',NULL);"
-        "insert into Тесты values ('aigerim',20),('=cmd',30),('ghost',0),('nogroup','abc'),"
+        "insert into Тесты(Пользователь, Верно, Время) values('aigerim',20,1765350000);"
+        "insert into Тесты(Пользователь, Верно) values('=cmd',30),('ghost',0),('nogroup','abc'),"
         "('aigerim',15),('multi' || char(10) || 'line',5);"));
     const QString csv = course.dir() + QStringLiteral("/results.csv");
+    const QString stored =
+        QDateTime::fromSecsSinceEpoch(1765350000).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     const AdminRun run = runAdmin({"export-results", csv});
     QCOMPARE(run.status, int(Commands::DoneWithWarnings));
     QVERIFY2(run.messages.contains(QStringLiteral("result 4 (nogroup): the score \"abc\" is not a "
@@ -371,13 +376,14 @@ void AdminCommandsTest::resultsCsvIsExact()
              qPrintable(run.messages));
     QCOMPARE(fileBytes(csv),
              QByteArray("\xEF\xBB\xBF") +
-                 QStringLiteral("Логин,Топ,Дұрыс жауап,Сұрақ саны,Пайыз\r\n"
-                                "aigerim,ИС-21,20,30,67\r\n"
-                                "'=cmd,\"<b>Топ</b>, \"\"бірінші\"\"\",30,30,100\r\n"
-                                "ghost,,0,30,0\r\n"
-                                "nogroup,,abc,30,\r\n"
-                                "aigerim,ИС-21,15,30,50\r\n"
-                                "\"multi\nline\",,5,30,17\r\n")
+                 QStringLiteral("Логин,Топ,Дұрыс жауап,Сұрақ саны,Пайыз,Уақыты\r\n"
+                                "aigerim,ИС-21,20,30,67,%1\r\n"
+                                "'=cmd,\"<b>Топ</b>, \"\"бірінші\"\"\",30,30,100,\r\n"
+                                "ghost,,0,30,0,\r\n"
+                                "nogroup,,abc,30,,\r\n"
+                                "aigerim,ИС-21,15,30,50,\r\n"
+                                "\"multi\nline\",,5,30,17,\r\n")
+                     .arg(stored)
                      .toUtf8());
 
     const AdminRun one = runAdmin({"export-results", csv, "--user", "aigerim"});
@@ -389,6 +395,14 @@ void AdminCommandsTest::resultsCsvIsExact()
     QVERIFY(nobody.messages.contains(QStringLiteral("no results are stored for the login "
                                                     "\"Aigerim\"")));
     QCOMPARE(QString::fromUtf8(fileBytes(csv)).count(QStringLiteral("\r\n")), 1);
+
+    // A course whose results carry no time has no column for it.
+    course.exec(QStringLiteral("alter table Тесты drop column Время"));
+    QCOMPARE(runAdmin({"export-results", csv, "--user", "ghost"}).status, int(Commands::Done));
+    QCOMPARE(
+        fileBytes(csv),
+        QByteArray("\xEF\xBB\xBF") +
+            QStringLiteral("Логин,Топ,Дұрыс жауап,Сұрақ саны,Пайыз\r\nghost,,0,30,0\r\n").toUtf8());
 }
 
 void AdminCommandsTest::reportSummarisesEachGroup()
@@ -397,8 +411,8 @@ void AdminCommandsTest::reportSummarisesEachGroup()
     course.exec(QStringLiteral(
         "insert into Пользователи(Логин,Пароль,Группа) values ('aigerim','1','ИС-21'),"
         "('nurlan','2','ИС-21'),('=cmd','x','<b>Топ</b> \"1\"'),('nogroup','x',NULL);"
-        "insert into Тесты values ('aigerim',20),('=cmd',30),('ghost',0),('nogroup','abc'),"
-        "('nurlan',15),('aigerim',16),('ghost2',5),('nogroup',7);"));
+        "insert into Тесты(Пользователь, Верно) values('aigerim',20),('=cmd',30),('ghost',0),"
+        "('nogroup','abc'),('nurlan',15),('aigerim',16),('ghost2',5),('nogroup',7);"));
     const QString file = course.dir() + QStringLiteral("/report.html");
     const AdminRun run = runAdmin({"report", file});
     QCOMPARE(run.status, int(Commands::DoneWithWarnings));
@@ -569,6 +583,51 @@ void AdminCommandsTest::paperVariantsRepeatBySeed()
              drawsTheUnkeyed);
     QCOMPARE(runAdmin({"print-test", "c.html", "--variants", "0"}).status,
              int(Commands::WrongUsage));
+
+    // With "30 different questions" a bank of 12 gives each question once, then again, before
+    // any comes a third time: the keys follow that draw.
+    QCOMPARE(runAdmin({"settings", "different-questions", "on"}).status, int(Commands::Done));
+    runAdmin({"print-test", "d.html", "--variants", "1", "--seed", "77"});
+    const QList<int> different = PaperTest::draw(1, 12, 77, DrawRule::Mode::Different).at(0);
+    QCOMPARE(QSet<int>(different.cbegin(), different.cbegin() + 12).size(), 12);
+    QString keys = QStringLiteral("<tr><th scope=\"row\">1</th>");
+    for (int position : different) {
+        const int right = rights[position].toInt() <= 5 ? rights[position].toInt() : 0;
+        keys += QStringLiteral("<td>%1</td>")
+                    .arg(right >= 1 ? QString(QChar(u'A' + right - 1)) : QStringLiteral("?"));
+    }
+    QVERIFY(QString::fromUtf8(fileBytes(course.dir() + QStringLiteral("/d.html"))).contains(keys));
+}
+
+// The course's settings: listed with their defaults, set by name, refused when the value is
+// none of theirs; a course made by an earlier version gets their table from upgrade first.
+void AdminCommandsTest::courseSettingsAreKeptInTheCourse()
+{
+    TestCourse course;
+    const AdminRun list = runAdmin({"settings"});
+    QCOMPARE(list.status, int(Commands::Done));
+    QVERIFY2(list.output.contains(QStringLiteral("different-questions off\n")) &&
+                 list.output.contains(QStringLiteral("signin-failures-per-computer 20")),
+             qPrintable(list.output));
+    QCOMPARE(runAdmin({"settings", "different-questions", "иә"}).status, int(Commands::Done));
+    const QStringList stored = {QStringLiteral("different_questions=1")};
+    QCOMPARE(course.column(QStringLiteral("select Имя || '=' || Значение from Настройки")), stored);
+    QCOMPARE(runAdmin({"settings", "different-questions", "maybe"}).status, int(Commands::Failed));
+    QCOMPARE(runAdmin({"settings", "signin-failures-per-computer", "0"}).status,
+             int(Commands::Failed));
+    QCOMPARE(runAdmin({"settings", "colour", "red"}).status, int(Commands::WrongUsage));
+    QCOMPARE(course.column(QStringLiteral("select Имя || '=' || Значение from Настройки")), stored);
+
+    course.exec(QStringLiteral("drop table Настройки; alter table Тесты drop column Время"));
+    const AdminRun refused = runAdmin({"settings", "different-questions", "on"});
+    QCOMPARE(refused.status, int(Commands::Failed));
+    QVERIFY2(refused.messages.contains(QStringLiteral("okulyk-admin upgrade")),
+             qPrintable(refused.messages));
+    const AdminRun upgraded = runAdmin({"upgrade"});
+    QVERIFY2(upgraded.output.contains(QStringLiteral("the table Настройки is added")) &&
+                 upgraded.output.contains(QStringLiteral("the table Тесты gets the time")),
+             qPrintable(upgraded.output));
+    QCOMPARE(runAdmin({"settings", "different-questions", "on"}).status, int(Commands::Done));
 }
 
 QTEST_GUILESS_MAIN(AdminCommandsTest)

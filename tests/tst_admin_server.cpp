@@ -6,6 +6,7 @@
 #include "Attempts.h"
 #include "Connection.h"
 #include "Progress.h"
+#include "QuestionBank.h"
 #include "Store.h"
 #include "TestCourse.h"
 
@@ -103,6 +104,7 @@ private slots:
     void commandsWorkOnAServerCourse();
     void serverInitSetsALabUpOnce();
     void serverInitOnTheServerItself();
+    void labRoleCommandsRefuse();
     void courseCopiesToAFileAndBackExactly();
     void teacherBringsACourseIn();
     void copyRefusesACourseThatHoldsRows();
@@ -209,8 +211,9 @@ void AdminServerTest::serverInitSetsALabUpOnce()
     QVERIFY(!QDir(course.dir() + QStringLiteral("/second")).exists());
 }
 
-// On the server, before any service file exists: the database is made and set up under the
-// service name the lab computers will use.
+// On the server, before any service file exists: each database is made and set up under the
+// service name the lab computers will use, with roles of its own; two courses go into one lab
+// folder, a service, a password line and a menu entry each.
 void AdminServerTest::serverInitOnTheServerItself()
 {
     TestCourse course;
@@ -224,15 +227,60 @@ void AdminServerTest::serverInitOnTheServerItself()
     const AdminRun run = runAdmin({"server-init", "--server", "school", "--database",
                                    "Мектеп курсы", "--write-config", "here", "--teacher-role",
                                    "local_teacher", "--lab-role", "local_lab"});
-    for (const char* name : {"PGHOST", "PGPORT", "PGUSER", "PGPASSWORD"})
-        qunsetenv(name);
     QVERIFY2(run.status == Commands::Done, qPrintable(run.messages));
     QVERIFY2(run.output.contains(QStringLiteral("the database Мектеп курсы is made")),
              qPrintable(run.output));
+    const AdminRun second = runAdmin({"server-init", "--server", "fizika", "--database", "fizika",
+                                      "--title", "Физика, 9-сынып", "--write-config", "here"});
+    for (const char* name : {"PGHOST", "PGPORT", "PGUSER", "PGPASSWORD"})
+        qunsetenv(name);
+    QVERIFY2(second.status == Commands::Done, qPrintable(second.messages));
+    QVERIFY2(second.output.contains(QStringLiteral("fizika_teacher")), qPrintable(second.output));
     QCOMPARE(qEnvironmentVariable("PGSERVICEFILE"), course.dir() + "/.pg_service.conf");
 
-    QVERIFY(!administersWith(course.dir() + QStringLiteral("/here/lab"), "school"));
-    QVERIFY(administersWith(course.dir() + QStringLiteral("/here/teacher"), "school"));
+    const QString here = course.dir() + QStringLiteral("/here");
+    for (const QString& service : {QStringLiteral("school"), QStringLiteral("fizika")}) {
+        QVERIFY(!administersWith(here + QStringLiteral("/lab"), service));
+        QVERIFY(administersWith(here + QStringLiteral("/teacher"), service));
+    }
+    QFile passwords(here + QStringLiteral("/lab/pgpass"));
+    QVERIFY(passwords.open(QIODevice::ReadOnly));
+    QCOMPARE(passwords.readAll().count('\n'), 2);
+    QFile entry(here + QStringLiteral("/lab/okulyk-fizika.desktop"));
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    const QString menu = QString::fromUtf8(entry.readAll());
+    QVERIFY2(menu.contains(QStringLiteral("\nName=Физика, 9-сынып\n")) &&
+                 menu.contains(QStringLiteral("\nExec=okulyk --server fizika\n")),
+             qPrintable(menu));
+    // Untitled, a course is named by its database.
+    QVERIFY(QFile::exists(here + QStringLiteral("/teacher/okulyk-school.desktop")));
+}
+
+// A lab computer's files give okulyk-admin nothing to work on: each command says so and fails,
+// with no stray line of the driver's, where it used to report "0 results written".
+void AdminServerTest::labRoleCommandsRefuse()
+{
+    TestCourse course;
+    course.exec(QStringLiteral("insert into Тесты(Пользователь, Верно) values('nurlan', 7)"));
+    course.useRole(TestCourse::Role::Lab);
+    QStringList warnings;
+    static QStringList* caught = nullptr;
+    caught = &warnings;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& message) { *caught << message; });
+    const QString file = course.dir() + QStringLiteral("/out");
+    for (const QStringList& command :
+         {QStringList{"export-results", file, "--server", kService},
+          QStringList{"item-stats", file, "--server", kService},
+          QStringList{"settings", "different-questions", "on", "--server", kService},
+          QStringList{"copy-course", kServer, file}}) {
+        const AdminRun run = runAdmin(command);
+        QVERIFY2(run.status == Commands::Failed && run.messages.contains(QStringLiteral("lab")),
+                 qPrintable(command.first() + QStringLiteral(": ") + run.messages));
+        QVERIFY(!QFile::exists(file));
+    }
+    qInstallMessageHandler(previous);
+    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(u'\n')));
 }
 
 void AdminServerTest::courseCopiesToAFileAndBackExactly()
@@ -292,7 +340,8 @@ void AdminServerTest::teacherBringsACourseIn()
     const QString file = demo.dir() + QStringLiteral("/demo.mdb");
     QCOMPARE(runAdmin({"copy-course", kServer, file}).status, int(Commands::Done));
     TestCourse lab;
-    QCOMPARE(runAdmin({"copy-course", file, kServer}).status, int(Commands::Done));
+    const AdminRun in = runAdmin({"copy-course", file, kServer});
+    QVERIFY2(in.status == Commands::Done, qPrintable(in.messages));
     QCOMPARE(lab.contents(), demo.contents());
     lab.exec(QStringLiteral("insert into Пользователи(Логин) values('new')"));
     QCOMPARE(lab.scalar(QStringLiteral("select Логин from Пользователи order by rowid desc "
@@ -355,19 +404,30 @@ void AdminServerTest::copyRefusesACourseThatHoldsRows()
              QStringLiteral("0"));
 }
 
-// A server course set up before answers were kept: the upgrade adds the table and the scoring
-// that fills it, for the course's own roles; a lab computer's attempt then keeps its answers.
+// A server course set up by earlier versions: before answers were kept, before results had
+// their time and the course its settings, when lab computers sent the rows they had drawn. The
+// upgrade adds what is missing, for the course's own roles, once; a lab computer is then dealt
+// its attempt by the server and its answers are kept.
 void AdminServerTest::upgradeAddsTheAnswersTable()
 {
     TestCourse course;
-    course.exec(QStringLiteral("drop table Ответы;"
-                               "insert into БДТест(Вопрос,ОтветПр) values('Q','2');"
-                               "insert into Пользователи(Логин,Пароль) values('aigerim','1')"));
+    course.exec(QStringLiteral(
+        "drop table Ответы; drop table Настройки; alter table Тесты drop column Время;"
+        "drop function okulyk_draw();"
+        "create function okulyk_submit(text, bigint[], integer[]) returns integer "
+        "language sql security definer as 'select 30';"
+        "grant execute on function okulyk_submit(text, bigint[], integer[]) to okulyk_lab;"
+        "insert into БДТест(Вопрос,ОтветПр) values('Q','2');"
+        "insert into Пользователи(Логин,Пароль) values('aigerim','1')"));
     course.useRole(TestCourse::Role::Owner);
     const AdminRun added = runAdmin({"upgrade", "--server", kService});
     QVERIFY2(added.status == Commands::Done, qPrintable(added.messages));
-    QVERIFY2(added.output.contains(QStringLiteral("the table Ответы is added")),
-             qPrintable(added.output));
+    for (const char* change : {"the table Ответы is added", "the table Тесты gets the time",
+                               "the table Настройки is added", "the lab server's functions"})
+        QVERIFY2(added.output.contains(QString::fromUtf8(change)), qPrintable(added.output));
+    QCOMPARE(course.scalar(QStringLiteral(
+                 "select to_regprocedure('okulyk_submit(text, bigint[], integer[])') is null")),
+             QStringLiteral("t"));
     const AdminRun again = runAdmin({"upgrade", "--server", kService});
     QVERIFY(again.output.contains(QStringLiteral("up to date")));
     // A table an earlier build made, without the time of each answer: the upgrade adds it.
@@ -380,18 +440,20 @@ void AdminServerTest::upgradeAddsTheAnswersTable()
     Connection::shared().open();
     QCOMPARE(Connection::shared().store().signIn(QStringLiteral("aigerim"), QStringLiteral("1")),
              SignInVerdict::Accepted);
+    QuestionBank bank;
+    bank.load({});
     AttemptToStore attempt;
-    attempt.attemptId = QStringLiteral("after-upgrade");
+    attempt.attemptId = bank.dealtAttempt();
     attempt.login = QStringLiteral("aigerim");
-    const qint64 id = course.scalar(QStringLiteral("select rowid from БДТест")).toLongLong();
     for (int q = 0; q < 30; ++q) {
-        attempt.rowIds << id;
+        attempt.rowIds << bank.rowIdAt(bank.picks().value(q));
         attempt.answers << (q < 7 ? 2 : 1);
     }
     QCOMPARE(storeAttempt(attempt, {}, [](int) {}), 7);
     QCOMPARE(course.scalar(QStringLiteral("select count(*) || ':' || sum(Верно) || ':' || "
                                           "count(Время) from Ответы")),
              QStringLiteral("30:7:30"));
+    QCOMPARE(course.scalar(QStringLiteral("select count(Время) from Тесты")), QStringLiteral("1"));
 }
 
 QTEST_MAIN(AdminServerTest)

@@ -42,7 +42,8 @@ const QString kAccounts =
                    "insert into Пользователи(Логин,Пароль) values('Сhief','5');" // Cyrillic С
                    "insert into Пользователи(Логин,Пароль) values('ghg','6');"   // the placeholder
                    "insert into Пользователи(Логин,Пароль) values('','');"
-                   "insert into Тесты values('aigerim',20);insert into Тесты values('Chief',30);"
+                   "insert into Тесты(Пользователь, Верно) values('aigerim',20);insert into "
+                   "Тесты(Пользователь, Верно) values('Chief',30);"
                    "insert into Лекции(НазваниеЛекции,АдресЛекции) values('Дәріс','/l/1.html');"
                    "insert into Видео(НазваниеВидео,АдресВидео) values('Бейне','/v/1.avi');"
                    "insert into БДТест(Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр)"

@@ -108,8 +108,9 @@ private slots:
 void SharingTest::twoProgramsStoreAThousandResultsEach()
 {
     TestCourse course;
-    course.exec(seedSql() + QStringLiteral("insert into Тесты values('edit-A', 0);"
-                                           "insert into Тесты values('edit-B', 0);"));
+    course.exec(seedSql() +
+                QStringLiteral("insert into Тесты(Пользователь, Верно) values('edit-A', 0);"
+                               "insert into Тесты(Пользователь, Верно) values('edit-B', 0);"));
     const QString questions = writeQuestionFile(course);
     const QStringList usersBefore =
         course.column(QStringLiteral("select Логин||Пароль||Группа from Пользователи"));
@@ -240,7 +241,7 @@ void SharingTest::aStepThatReadsBeforeItWritesWaitsForTheOtherWriter()
     {
         OtherProgram other(course.dbPath(), "begin immediate");
         QVERIFY(other.began());
-        QVERIFY(other.exec("insert into Тесты values('other', 1)"));
+        QVERIFY(other.exec("insert into Тесты(Пользователь, Верно) values('other', 1)"));
         if (program)
             program->writeLine(QStringLiteral("go"));
         else
