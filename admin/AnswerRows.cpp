@@ -13,9 +13,8 @@ namespace AnswerRows {
 bool keepsAnswers()
 {
     Query present(QStringLiteral("answersTablePresent"));
-    present.setStatement(Connection::shared().address().isServer()
-                             ? Statements::Server::answersTablePresent
-                             : Statements::answersTablePresent);
+    present.setStatement(Connection::shared().onServer() ? Statements::Server::answersTablePresent
+                                                         : Statements::answersTablePresent);
     present.open();
     const QString value = present.text(0, 0);
     return value == QLatin1String("1") || value == QLatin1String("true");

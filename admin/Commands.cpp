@@ -548,7 +548,8 @@ int settings(const QStringList& arguments, Console& console)
                                            "setting has its default (okulyk-admin upgrade adds it)")
                                 .arg(location));
         for (const auto& [setting, value] : CourseSettings::values()) {
-            const QString shown = setting.kind != CourseSettings::Setting::Kind::OnOff ? value
+            const QString shown = setting.kind != CourseSettings::Setting::Kind::OnOff
+                                      ? (value.isEmpty() ? QStringLiteral("(none)") : value)
                                   : value == CourseSettings::kOn ? QStringLiteral("on")
                                                                  : QStringLiteral("off");
             console.line(QStringLiteral("%1 %2%3").arg(

@@ -3,6 +3,7 @@
 #include "AnswerRows.h"
 #include "AppError.h"
 #include "Connection.h"
+#include "CourseSettings.h"
 #include "CourseTables.h"
 #include "Cursor.h"
 #include "Progress.h"
@@ -165,7 +166,9 @@ TableRows readTable(const CourseTables::Table& course, const QString& location, 
     return table;
 }
 
-QList<TableRows> readCourse(const StoreAddress& source, QStringList& notes)
+using Settings = QList<QPair<QString, QString>>;
+
+QList<TableRows> readCourse(const StoreAddress& source, QStringList& notes, Settings& settings)
 {
     Connection& connection = Connection::shared();
     connection.setAddress(source);
@@ -183,6 +186,7 @@ QList<TableRows> readCourse(const StoreAddress& source, QStringList& notes)
             tables << readTable(course, location, notes);
         if (AnswerRows::keepsAnswers())
             tables << readTable(answersTable(), location, notes);
+        settings = CourseSettings::stored();
         transaction.commit();
     }
     connection.close();
@@ -284,7 +288,23 @@ qint64 rowCount(const QString& table)
     return count.text(0, 0).toLongLong();
 }
 
-Outcome writeServer(const StoreAddress& target, const QList<TableRows>& tables, Console& console)
+// The course's settings into the target's, each checked as it is set; one the target refuses
+// (written by hand, or unknown to this version) is named and left behind.
+void writeSettings(const Settings& settings, bool makeTable, QStringList& notes)
+{
+    for (const auto& [name, value] : settings) {
+        try {
+            if (!CourseSettings::find(name))
+                throw AppError(QStringLiteral("this version has no such setting"));
+            CourseSettings::write(name, value, makeTable);
+        } catch (const AppError& error) {
+            notes << QStringLiteral("the setting %1 (%2): %3").arg(name, value, error.message());
+        }
+    }
+}
+
+Outcome writeServer(const StoreAddress& target, const QList<TableRows>& tables,
+                    const Settings& settings, Console& console)
 {
     Connection& connection = Connection::shared();
     connection.setAddress(target);
@@ -371,6 +391,7 @@ Outcome writeServer(const StoreAddress& target, const QList<TableRows>& tables, 
         }
         outcome.tables << Migration::TableCount{name, table.rows.size()};
     }
+    writeSettings(settings, false, outcome.notes);
     transaction.commit();
     progress.finish();
     connection.close();
@@ -386,9 +407,10 @@ Outcome run(const StoreAddress& source, const StoreAddress& target, Console& con
         throw AppError(
             QStringLiteral("%1: the source and the target are the same course").arg(target.text()));
     Outcome outcome;
-    const QList<TableRows> tables = readCourse(source, outcome.notes);
+    Settings settings;
+    const QList<TableRows> tables = readCourse(source, outcome.notes, settings);
     if (target.isServer()) {
-        const Outcome written = writeServer(target, tables, console);
+        const Outcome written = writeServer(target, tables, settings, console);
         outcome.tables = written.tables;
         outcome.notes << written.notes;
         return outcome;
@@ -401,6 +423,19 @@ Outcome run(const StoreAddress& source, const StoreAddress& target, Console& con
     outcome.tables = written.tables;
     outcome.notes << written.notes;
     outcome.problems = written.problems;
+    // The settings go into the new file, in a table as the program makes it.
+    if (!settings.isEmpty()) {
+        try {
+            Connection::shared().open(target.path);
+            Transaction transaction(Transaction::Intent::ReadThenWrite);
+            writeSettings(settings, true, outcome.notes);
+            transaction.commit();
+        } catch (const AppError& error) {
+            outcome.problems
+                << QStringLiteral("the course's settings are not copied: %1").arg(error.message());
+        }
+        Connection::shared().close();
+    }
     Connection::shared().setAddress(StoreAddress::file());
     return outcome;
 }

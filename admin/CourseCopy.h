@@ -10,8 +10,9 @@ class Console;
 // Copies a whole course from one store to another: a db.mdb file to a lab server, a server
 // course home or to a backup file, or a file to a file. The six tables are copied with their
 // rows in the same order under the same row ids, and the results with any columns of their
-// own; where the course keeps every answer (Ответы), the answers too, each with its result. The
-// server's bookkeeping (sessions, sign-in failures) stays behind.
+// own; where the course keeps every answer (Ответы), the answers too, each with its result; and
+// the course's settings. The server's bookkeeping (sessions, sign-in failures, the attempts it
+// dealt) stays behind.
 //
 // The source is read in one state (one read-only transaction). A new file is written aside and
 // renamed only once complete, and never over an existing file; a server course must have been

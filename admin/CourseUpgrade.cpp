@@ -44,7 +44,7 @@ QStringList run()
 {
     Connection& connection = Connection::shared();
     connection.ensureOpen();
-    const bool server = connection.address().isServer();
+    const bool server = connection.onServer();
     Transaction transaction(Transaction::Intent::ReadThenWrite);
     const auto yes = [](const QStringList& statement) {
         const QString value = column(statement).value(0);

@@ -118,9 +118,8 @@ Table readTable(const std::optional<QString>& login, const std::function<void(qi
     Transaction transaction;
     RowOrder::require(QStringLiteral("Тесты"));
     Query timed(QStringLiteral("resultsTimePresent"));
-    timed.setStatement(Connection::shared().address().isServer()
-                           ? Statements::Server::resultsTimePresent
-                           : Statements::resultsTimePresent);
+    timed.setStatement(Connection::shared().onServer() ? Statements::Server::resultsTimePresent
+                                                       : Statements::resultsTimePresent);
     timed.open();
     Table table;
     table.timed = timed.text(0, 0).toLongLong() > 0;

@@ -363,7 +363,9 @@ LocalDatabase::LocalDatabase(const QString& service, const QString& database)
 
     try {
         // The maintenance database every cluster has, to make the course's database in.
-        const Maintenance server(QStringLiteral("service=%1 dbname=postgres").arg(service));
+        const Maintenance server(
+            QStringLiteral("service=%1 dbname=postgres options=-cclient_min_messages=warning")
+                .arg(service));
         if (server.run(QStringLiteral("select 1 from pg_database where datname = $1"), {database}) >
             0)
             return;

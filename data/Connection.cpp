@@ -80,6 +80,11 @@ void Connection::ensureOpen()
         open();
 }
 
+bool Connection::onServer() const
+{
+    return m_store ? m_store->address().isServer() : m_address.isServer();
+}
+
 bool Connection::isOpen() const
 {
     return m_store && m_store->isOpen();

@@ -37,6 +37,8 @@ public:
 
     // The store of the current address (made on first use); open or not.
     Store& store();
+    // Whether the store in use (the one opened last) is a server's, whose statements differ.
+    bool onServer() const;
     QSqlDatabase database() const;
     // The absolute path of the open database file, or "server:NAME" (empty while a file is
     // closed).

@@ -4,6 +4,7 @@
 #include "Connection.h"
 #include "Query.h"
 #include "Statements.h"
+#include "Store.h"
 #include "Transaction.h"
 
 namespace CourseSettings {
@@ -12,7 +13,7 @@ namespace {
 
 bool onServer()
 {
-    return Connection::shared().address().isServer();
+    return Connection::shared().onServer();
 }
 
 } // namespace
@@ -91,7 +92,20 @@ QList<QPair<Setting, QString>> values()
     return list;
 }
 
-void write(const QString& name, const QString& value)
+QList<QPair<QString, QString>> stored()
+{
+    QList<QPair<QString, QString>> rows;
+    if (!present())
+        return rows;
+    Query query(QStringLiteral("CourseSettings"));
+    query.setStatement(Statements::allSettings);
+    query.open();
+    for (int row = 0; row < query.rowCount(); ++row)
+        rows << qMakePair(query.text(row, 0), query.text(row, 1));
+    return rows;
+}
+
+void write(const QString& name, const QString& value, bool makeTable)
 {
     const Setting* setting = find(name);
     if (!setting)
@@ -113,10 +127,13 @@ void write(const QString& name, const QString& value)
             throw AppError(QStringLiteral("%1 is on or off, not \"%2\"").arg(name, value));
     }
     Transaction transaction(Transaction::Intent::ReadThenWrite);
-    if (!present())
-        throw AppError(QStringLiteral("%1: the course has no settings table yet (it was made by "
-                                      "an earlier version); run okulyk-admin upgrade first")
-                           .arg(Connection::shared().location()));
+    if (!present()) {
+        if (!makeTable || onServer())
+            throw AppError(QStringLiteral("%1: the course has no settings table yet (it was made "
+                                          "by an earlier version); run okulyk-admin upgrade first")
+                               .arg(Connection::shared().location()));
+        Connection::shared().store().executeScript(Statements::createSettingsTable);
+    }
     Query query(QStringLiteral("CourseSettings"));
     query.setStatement(Statements::writeSetting);
     query.bind(QStringLiteral("a"), name);

@@ -46,8 +46,11 @@ DrawRule::Mode drawModeOf(const QString& stored);
 bool present();
 // Every setting's value as stored, or its default.
 QList<QPair<Setting, QString>> values();
+// The rows the course holds (name, value), none where it has no table.
+QList<QPair<QString, QString>> stored();
 QString value(const QString& name);
-// Stores a setting's value (checked against its kind). Throws when the course has no table.
-void write(const QString& name, const QString& value);
+// Stores a setting's value (checked against its kind). Throws when the course has no table,
+// unless it is asked to make it (a course just copied into a new file).
+void write(const QString& name, const QString& value, bool makeTable = false);
 
 } // namespace CourseSettings

@@ -89,7 +89,7 @@ LivePage::LivePage(QWidget* parent) : QWidget(parent)
 
     auto* failuresBox = new QWidget(live);
     auto* failuresTitle =
-        new QLabel(QStringLiteral("&Сәтсіз кірулер, компьютерлер бойынша:"), failuresBox);
+        new QLabel(QStringLiteral("Сәтсіз кірул&ер, компьютерлер бойынша:"), failuresBox);
     m_failures = new QTableWidget(0, 3, failuresBox);
     m_failures->setObjectName(QStringLiteral("LiveFailures"));
     m_failures->setAccessibleName(QStringLiteral("Сәтсіз кірулер, компьютерлер бойынша"));

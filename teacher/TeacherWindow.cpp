@@ -318,7 +318,7 @@ QWidget* TeacherWindow::buildCoursePage()
     auto* page = new QWidget(this);
     auto* test = new QGroupBox(QStringLiteral("Тест"), page);
     m_differentQuestions =
-        new QCheckBox(QStringLiteral("30 &түрлі сұрақ: бір тестте сұрақ қайталанбайды"), test);
+        new QCheckBox(QStringLiteral("30 түрлі сұ&рақ: бір тестте сұрақ қайталанбайды"), test);
     m_differentQuestions->setObjectName(QStringLiteral("DifferentQuestions"));
     m_differentQuestions->setEnabled(false);
     auto* upgrade = button(QStringLiteral("Курсты &жаңарту"), "Upgrade", test);

@@ -100,6 +100,7 @@ void TForm6::fitTimeColumn()
         ui->resultsGrid->setColumnWidth(column, extra);
     }
     setFixedSize(kWidth + extra, kHeight);
+    ui->resultsGrid->resize(kWidth + extra, kHeight);
 }
 
 void TForm6::setVisible(bool visible)

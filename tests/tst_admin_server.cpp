@@ -13,8 +13,10 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryFile>
 #include <QTest>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace {
 
@@ -71,7 +73,8 @@ void fillCourse(const TestCourse& course)
         "insert into Ответы(ТестИд,Номер,ВопросИд,Ответ,Верно) select t.rowid, n, 3, n % 5 + 1, "
         "n % 2 from Тесты t, generate_series(1, 30) n order by t.rowid, n;"
         "insert into Лекции(НазваниеЛекции,АдресЛекции) values('Кіріспе','/srv/okulyk/1.docx');"
-        "insert into Видео(НазваниеВидео,АдресВидео) values('Бейне',null);"));
+        "insert into Видео(НазваниеВидео,АдресВидео) values('Бейне',null);"
+        "insert into Настройки(Имя,Значение) values('different_questions','1');"));
 }
 
 QStringList rowIds(const TestCourse& course, const QString& table)
@@ -175,9 +178,17 @@ void AdminServerTest::serverInitSetsALabUpOnce()
     const QStringList setUp = {"server-init",    "--server",   kService,
                                "--write-config", "lab-setup",  "--teacher-role",
                                "school_teacher", "--lab-role", "school_lab"};
+    // Nothing of the server's own notices ("already exists, skipping") reaches the terminal.
+    QTemporaryFile stderrCopy;
+    QVERIFY(stderrCopy.open());
+    const int savedStderr = dup(STDERR_FILENO);
+    dup2(stderrCopy.handle(), STDERR_FILENO);
     const AdminRun run = runAdmin(setUp);
+    dup2(savedStderr, STDERR_FILENO);
+    close(savedStderr);
     QVERIFY2(run.status == Commands::Done, qPrintable(run.messages));
     QVERIFY2(run.messages.isEmpty(), qPrintable(run.messages));
+    QVERIFY2(stderrCopy.readAll().isEmpty(), "the server-init printed to standard error");
 
     for (const QString& side : {QStringLiteral("teacher"), QStringLiteral("lab")}) {
         const QString dir = course.dir() + QStringLiteral("/lab-setup/") + side;
@@ -307,6 +318,9 @@ void AdminServerTest::courseCopiesToAFileAndBackExactly()
     QCOMPARE(fileColumn(backup, QStringLiteral("select count(*) from Ответы a join Тесты t on "
                                                "t.rowid = a.ТестИд")),
              QStringList{QStringLiteral("90")});
+    // And the course's settings.
+    QCOMPARE(fileColumn(backup, QStringLiteral("select Имя || '=' || Значение from Настройки")),
+             QStringList{QStringLiteral("different_questions=1")});
 
     // A file of a file, and that file to a fresh server course, as its owner: the same rows,
     // under the same row ids.

@@ -520,7 +520,8 @@ void TestingTest::hubFollowsItsCopyOfTheLogin()
     course.exec(QStringLiteral("insert into Тесты(Пользователь, Верно) values('aigerim', "
                                "20);insert into Тесты(Пользователь, Верно) values('nurlan', 12);"
                                "insert into Тесты(Пользователь, Верно) values('aigerim', "
-                               "25);insert into Тесты(Пользователь, Верно) values('Chief', 30);"
+                               "25);insert into Тесты(Пользователь, Верно, Время) "
+                               "values('Chief', 30, 1765350000);"
                                "insert into Тесты(Пользователь, Верно) values('chief', 7);"));
     DialogScript script;
     QString login = QStringLiteral("ghg");
@@ -553,9 +554,21 @@ void TestingTest::hubFollowsItsCopyOfTheLogin()
     showHubFor(QStringLiteral("dana"));
     QVERIFY(gridRows(results).isEmpty());
     QCOMPARE(results.model()->columnCount(), 2);
+    QCOMPARE(results.width(), TForm6::kWidth);
 
+    // The administrator sees when each result was stored, after the described columns, in a
+    // window as much wider; it is the program's record, not to be typed over.
     showHubFor(QStringLiteral("Chief"));
     QCOMPARE(gridRows(results).size(), 6);
+    QCOMPARE(results.model()->headerData(2, Qt::Horizontal).toString(), ResultsModel::kTimeColumn);
+    QCOMPARE(
+        gridRows(results).at(3),
+        QStringLiteral("Chief=30=") +
+            QDateTime::fromSecsSinceEpoch(1765350000).toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    QVERIFY(!(results.model()->flags(results.model()->index(3, 2)) & Qt::ItemIsEditable));
+    QVERIFY(results.model()->flags(results.model()->index(3, 1)) & Qt::ItemIsEditable);
+    QVERIFY(results.width() > TForm6::kWidth);
+    QCOMPARE(results.grid()->width(), results.width());
     QVERIFY(hub.editTestButton()->isVisible());
     QTest::mouseClick(hub.editTestButton(), Qt::LeftButton); // no editor yet: nothing happens
     StubWindow editor;
