@@ -81,6 +81,13 @@ QStringList run()
     if (changes.isEmpty())
         return {};
     Store& store = connection.store();
+    // The tables and functions are the owner's: the teacher's role cannot change them.
+    if (server && !yes(Statements::Server::ownsCourse))
+        throw AppError(QStringLiteral("%1: the course lacks what this version needs (%2), and only "
+                                      "the database's owner may add it: on the server, run "
+                                      "okulyk-admin upgrade as postgres, with a service file "
+                                      "naming the course's database; nothing was changed")
+                           .arg(connection.location(), changes.join(QStringLiteral("; "))));
     if (server) {
         // Every statement of the script may run again: it adds only what is missing.
         store.executeScript(ServerSetup::upgradeScript(serverRoles()));

@@ -107,24 +107,39 @@ QString existingText(const QString& path)
 }
 
 // A service file with the section of this service put in: in place of one of the same name,
-// else after the others. Comments and other services stay as they are.
+// else after the others. The comment lines just above a section's name belong to it; other
+// services and their comments stay as they are.
 QString withService(const QString& existing, const QString& service, const QString& section)
 {
     QStringList kept;
+    QStringList comments; // blank and comment lines not yet known to belong to a section
     bool skipping = false;
     bool replaced = false;
     for (const QString& line : existing.split(QLatin1Char('\n'))) {
         const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#'))) {
+            comments << line;
+            continue;
+        }
         if (trimmed.startsWith(QLatin1Char('['))) {
             skipping = trimmed == QLatin1Char('[') + service + QLatin1Char(']');
-            if (skipping && !replaced) {
-                kept << section.trimmed();
+            if (skipping) {
+                // The old section's own comment goes with it; a blank line before it stays.
+                while (!comments.isEmpty() && !comments.constLast().trimmed().isEmpty())
+                    comments.removeLast();
+                if (!replaced)
+                    kept << comments << section.trimmed();
                 replaced = true;
+                comments.clear();
+                continue;
             }
         }
         if (!skipping)
-            kept << line;
+            kept << comments << line;
+        comments.clear();
     }
+    if (!skipping)
+        kept << comments;
     QString text = kept.join(QLatin1Char('\n')).trimmed();
     if (!replaced)
         text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + section.trimmed();

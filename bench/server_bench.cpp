@@ -6,7 +6,8 @@
 //   B11  submitting dealt attempts from 30 processes at once, 100 each, counted afterwards;
 //   B12  the same submits on one db.mdb shared by 30 processes;
 //   B15  the server dealing attempts to 30 processes at once, 100 each.
-// Each beside raw libpq making the same calls in the same run. Prints "ROW|..." lines.
+// Each beside raw libpq making the same calls in the same run; for the concurrent rows the two
+// take turns, twice each. Prints "ROW|..." lines.
 //   server_bench                              every row
 //   server_bench --child KIND INDEX START     one of the 30 processes (started by the above)
 
@@ -89,6 +90,40 @@ public:
         return first;
     }
 
+    // Statements each in a transaction of its own, in one round trip (libpq's pipeline), as a
+    // lab computer's sign-in and submit go; returns the first value of the last.
+    QString
+    pipelined(const std::vector<std::pair<const char*, std::vector<QByteArray>>>& calls) const
+    {
+        if (PQenterPipelineMode(m_conn) != 1)
+            fail(QString::fromUtf8(PQerrorMessage(m_conn)));
+        for (const auto& [sql, parameters] : calls) {
+            std::vector<const char*> values;
+            for (const QByteArray& parameter : parameters)
+                values.push_back(parameter.constData());
+            PQsendQueryParams(m_conn, sql, int(values.size()), nullptr, values.data(), nullptr,
+                              nullptr, 0);
+            PQpipelineSync(m_conn);
+        }
+        QString last;
+        for (std::size_t synced = 0; synced < calls.size();) {
+            PGresult* result = PQgetResult(m_conn);
+            if (!result)
+                continue;
+            const auto status = PQresultStatus(result);
+            if (status == PGRES_PIPELINE_SYNC)
+                ++synced;
+            else if (status == PGRES_TUPLES_OK)
+                last =
+                    PQntuples(result) > 0 ? QString::fromUtf8(PQgetvalue(result, 0, 0)) : QString();
+            else
+                fail(QString::fromUtf8(PQresultErrorMessage(result)));
+            PQclear(result);
+        }
+        PQexitPipelineMode(m_conn);
+        return last;
+    }
+
 private:
     PGconn* m_conn;
 };
@@ -118,11 +153,15 @@ AttemptToStore randomAttempt(const QString& login)
     return attempt;
 }
 
-// The name under which the server dealt attempt i of a process, for the program's run or raw
-// libpq's: made beforehand, so that B11 times the submits alone.
-QString dealtName(const QString& kind, int index, int i)
+// The program's and raw libpq's runs of a concurrent row take turns, twice each, so that
+// neither gains from going second (a warmer server).
+constexpr int kRounds = 2;
+
+// The name under which the server dealt attempt i of a process in one round, for the program's
+// run or raw libpq's: made beforehand, so that B11 times the submits alone.
+QString dealtName(const QString& kind, int round, int index, int i)
 {
-    return QStringLiteral("%1-%2-%3").arg(kind).arg(index).arg(i);
+    return QStringLiteral("%1-%2-%3-%4").arg(kind).arg(round).arg(index).arg(i);
 }
 
 QString login(int number)
@@ -167,15 +206,17 @@ void makeServerCourse()
     // The attempts B11 submits, as the server deals them: 30 random rows for each login.
     for (const QString& kind : {QStringLiteral("submit"), QStringLiteral("raw-submit")})
         course.exec(QStringLiteral("insert into okulyk_drawn(attempt, login, rows) "
-                                   "select '%1-' || p || '-' || i, 'оқушы' || (p + 1), "
+                                   "select '%1-' || r || '-' || p || '-' || i, 'оқушы' || (p + 1), "
                                    "array(select 1 + floor(random() * %2 + i * 0)::bigint "
                                    "from generate_series(1, %3)) "
-                                   "from generate_series(0, %4) p, generate_series(0, %5) i")
+                                   "from generate_series(0, %6) r, generate_series(0, %4) p, "
+                                   "generate_series(0, %5) i")
                         .arg(kind)
                         .arg(kQuestions)
                         .arg(kDrawn)
                         .arg(kProcesses - 1)
-                        .arg(kEach - 1));
+                        .arg(kEach - 1)
+                        .arg(kRounds - 1));
     course.exec(QStringLiteral("vacuum analyze"));
 
     QFile services(folder() + QStringLiteral("/pg_service.conf"));
@@ -230,16 +271,25 @@ void benchPreparation()
                measured / baseline, QStringLiteral("≤ 2×"), measured <= 2 * baseline);
 }
 
-const char* const kRawSignIn = "select verdict, token from okulyk_sign_in($1, $2, $3)";
+const char* const kRawSignIn = "select okulyk_sign_in($1, $2, $3)";
+const char* const kRawVerdict = "select verdict, token from okulyk_sign_in_verdict()";
 const char* const kRawDeal = "select drawn_attempt, q_number, q_position, q_row, bank_size, "
                              "q_text, a1, a2, a3, a4, a5 from okulyk_draw()";
 const char* const kRawSubmit = "select okulyk_submit($1, cast($2 as integer[]))";
+const char* const kRawScore = "select okulyk_score($1)";
+
+// A lab computer's sign-in through raw libpq: the call, then its verdict.
+QString rawVerdict(const Raw& client, const QString& who, const QString& secret)
+{
+    return client.pipelined(
+        {{kRawSignIn, {who.toUtf8(), secret.toUtf8(), QByteArrayLiteral("bench")}},
+         {kRawVerdict, {}}});
+}
 
 // A lab computer's sign-in through raw libpq; the connection then works in the session.
 void rawSignIn(const Raw& client, const QString& who, const QString& secret)
 {
-    if (client.value(kRawSignIn, {who.toUtf8(), secret.toUtf8(), QByteArrayLiteral("bench")}) !=
-        QLatin1String("accepted"))
+    if (rawVerdict(client, who, secret) != QLatin1String("accepted"))
         fail(QStringLiteral("%1 could not sign in").arg(who));
 }
 
@@ -278,8 +328,10 @@ void waitUntil(qint64 start)
 
 // One of the 30 processes: 100 sign-ins, attempts dealt or submits, each timed; prints the
 // milliseconds of each, then "done N" for the N that the store reported done.
-int concurrentChild(const QString& kind, int index, qint64 start)
+int concurrentChild(const QString& kindAndRound, int index, qint64 start)
 {
+    const QString kind = kindAndRound.section(QLatin1Char('#'), 0, 0);
+    const int round = kindAndRound.section(QLatin1Char('#'), 1, 1).toInt();
     const bool raw = kind.startsWith(QLatin1String("raw-"));
     const bool file = kind == QLatin1String("file-submit");
     const bool signingIn = kind.endsWith(QLatin1String("signin"));
@@ -318,9 +370,8 @@ int concurrentChild(const QString& kind, int index, qint64 start)
                                                             QStringLiteral("bench")) ==
                         SignInVerdict::Accepted;
             } else if (kind == QLatin1String("raw-signin")) {
-                done += client->value(kRawSignIn, {login(user).toUtf8(), password(user).toUtf8(),
-                                                   QByteArrayLiteral("bench")}) ==
-                        QLatin1String("accepted");
+                done +=
+                    rawVerdict(*client, login(user), password(user)) == QLatin1String("accepted");
             } else if (kind == QLatin1String("deal")) {
                 done += programDeal(bank) == kDrawn;
             } else if (kind == QLatin1String("raw-deal")) {
@@ -329,15 +380,16 @@ int concurrentChild(const QString& kind, int index, qint64 start)
                 QStringList answers;
                 for (int q = 0; q < kDrawn; ++q)
                     answers << QString::number(QRandomGenerator::global()->bounded(1, 6));
-                client->value(
-                    kRawSubmit,
-                    {dealtName(kind, index, i).toUtf8(),
-                     (QLatin1Char('{') + answers.join(u',') + QLatin1Char('}')).toUtf8()});
+                const QByteArray name = dealtName(kind, round, index, i).toUtf8();
+                client->pipelined(
+                    {{kRawSubmit,
+                      {name, (QLatin1Char('{') + answers.join(u',') + QLatin1Char('}')).toUtf8()}},
+                     {kRawScore, {name}}});
                 ++done;
             } else {
                 AttemptToStore attempt = randomAttempt(own);
                 if (!file)
-                    attempt.attemptId = dealtName(kind, index, i);
+                    attempt.attemptId = dealtName(kind, round, index, i);
                 storeAttempt(
                     attempt,
                     [&attempt] {
@@ -380,15 +432,15 @@ struct Concurrent {
 };
 
 // Starts the 30 processes, which connect and then begin together.
-Concurrent runConcurrent(const QString& kind)
+Concurrent runConcurrent(const QString& kind, int round = 0)
 {
     const qint64 start = QDateTime::currentMSecsSinceEpoch() + 4000;
     QList<QProcess*> children;
     for (int index = 0; index < kProcesses; ++index) {
         auto* child = new QProcess;
-        child->start(
-            QCoreApplication::applicationFilePath(),
-            {QStringLiteral("--child"), kind, QString::number(index), QString::number(start)});
+        child->start(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("--child"), QStringLiteral("%1#%2").arg(kind).arg(round),
+                      QString::number(index), QString::number(start)});
         children << child;
     }
     Concurrent result;
@@ -431,16 +483,32 @@ qint64 fileCount()
 }
 
 // "3000 stored, 0 lost, 0 doubled": stored rows against the submits the program reported done.
-QString tally(qint64 stored, int done, bool& clean)
+QString tally(qint64 stored, int done, int expected, bool& clean)
 {
     const qint64 lost = std::max<qint64>(0, done - stored);
     const qint64 doubled = std::max<qint64>(0, stored - done);
-    clean = lost == 0 && doubled == 0 && done == kProcesses * kEach;
+    clean = lost == 0 && doubled == 0 && done == expected;
     return QStringLiteral("%1 of %2 stored, %3 lost, %4 doubled")
         .arg(stored)
-        .arg(kProcesses * kEach)
+        .arg(expected)
         .arg(lost)
         .arg(doubled);
+}
+
+// The program's and raw libpq's runs of one kind, taking turns: {program, raw}.
+std::pair<Concurrent, Concurrent> inTurns(const QString& kind)
+{
+    Concurrent program;
+    Concurrent raw;
+    for (int round = 0; round < kRounds; ++round) {
+        for (auto [name, into] :
+             {std::pair{QStringLiteral("raw-") + kind, &raw}, std::pair{kind, &program}}) {
+            const Concurrent run = runConcurrent(name, round);
+            into->latencies << run.latencies;
+            into->done += run.done;
+        }
+    }
+    return {program, raw};
 }
 
 // The program's figure against raw libpq's: p50 ratio, with p95 beside each.
@@ -454,9 +522,8 @@ void concurrentRow(const QString& id, const QString& what, const Concurrent& pro
 
 void benchConcurrent()
 {
-    const int total = kProcesses * kEach;
-    const Concurrent rawSignIn = runConcurrent(QStringLiteral("raw-signin"));
-    const Concurrent signIn = runConcurrent(QStringLiteral("signin"));
+    const int total = kRounds * kProcesses * kEach;
+    const auto [signIn, rawSignIn] = inTurns(QStringLiteral("signin"));
     concurrentRow(QStringLiteral("B10"),
                   QStringLiteral("sign-in on the lab server, 30 processes × 100 at once, p50 "
                                  "(%1 of %2 accepted)")
@@ -465,29 +532,26 @@ void benchConcurrent()
                   signIn, rawSignIn, QStringLiteral("≤ 1.3×, all accepted"), 1.3,
                   signIn.done == total && rawSignIn.done == total);
 
-    const Concurrent rawSubmit = runConcurrent(QStringLiteral("raw-submit"));
-    const qint64 rawStored = serverCount("Тесты");
     Raw(superuser(QString::fromLatin1(kDatabase))).exec(QStringLiteral("truncate Тесты, Ответы"));
-    const Concurrent submit = runConcurrent(QStringLiteral("submit"));
+    const auto [submit, rawSubmit] = inTurns(QStringLiteral("submit"));
     bool clean = false;
-    const QString counted = tally(serverCount("Тесты"), submit.done, clean);
+    const QString counted =
+        tally(serverCount("Тесты"), submit.done + rawSubmit.done, 2 * total, clean);
     concurrentRow(QStringLiteral("B11"),
                   QStringLiteral("submit on the lab server, 30 processes × 100 at once, p50 (%1)")
                       .arg(counted),
-                  submit, rawSubmit, QStringLiteral("≤ 1.3×, 0 lost, 0 doubled"), 1.3,
-                  clean && rawStored == total);
+                  submit, rawSubmit, QStringLiteral("≤ 1.3×, 0 lost, 0 doubled"), 1.3, clean);
 
     const Concurrent file = runConcurrent(QStringLiteral("file-submit"));
     bool fileClean = false;
-    const QString fileCounted = tally(fileCount(), file.done, fileClean);
+    const QString fileCounted = tally(fileCount(), file.done, kProcesses * kEach, fileClean);
     Bench::row(
         QStringLiteral("B12"),
         QStringLiteral("the same submits on one db.mdb, 30 processes, p50 (%1)").arg(fileCounted),
         file.figure(), submit.figure() + QStringLiteral(" server"), file.p50() / submit.p50(),
         QStringLiteral("—"), fileClean);
 
-    const Concurrent rawDeal = runConcurrent(QStringLiteral("raw-deal"));
-    const Concurrent deal = runConcurrent(QStringLiteral("deal"));
+    const auto [deal, rawDeal] = inTurns(QStringLiteral("deal"));
     concurrentRow(QStringLiteral("B15"),
                   QStringLiteral("the lab server dealing attempts, 100k questions, 30 processes "
                                  "× 100 at once, p50 (%1 of %2 dealt)")

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -181,6 +182,8 @@ void ServerStore::open()
                            "қызметінің адресі дұрыс па")
                 .arg(location(), ServerDialect::errorText(db.lastError()), service));
     m_open = true;
+    m_opening = true;
+    const auto opened = qScopeGuard([this] { m_opening = false; });
     try {
         checkSearchFolding();
         m_lab = !scalar(Statements::Server::mayReadPasswords).toBool();
@@ -231,6 +234,7 @@ void ServerStore::close()
 {
     m_open = false;
     m_inTransaction = false;
+    m_aborted = false;
     if (QSqlDatabase::contains(m_connectionName)) {
         QSqlDatabase db = database();
         if (db.isOpen())
@@ -250,14 +254,30 @@ void ServerStore::fail(const QSqlError& error)
         throw ConnectionLost(kLostConnection);
     }
     // The statement's own resources are freed as the error unwinds, which the server refuses
-    // inside a failed transaction.
-    rollback();
+    // inside a failed transaction: it is rolled back at once, and nothing more runs in it until
+    // its owner ends it.
+    if (m_inTransaction && !m_aborted) {
+        m_aborted = true;
+        if (isOpen()) {
+            QSqlQuery query(database());
+            query.exec(QStringLiteral("rollback"));
+        }
+    }
     const QString text = ServerDialect::errorText(error);
     if (error.nativeErrorCode() == kPermissionDenied)
-        throw AppError(QStringLiteral("Бұл компьютерге бұған рұқсат берілмеген (%1). Курсты "
-                                      "мұғалімнің компьютерінде өзгертіңіз")
-                           .arg(text));
+        throw AppError(m_lab ? QStringLiteral("Бұл компьютерге бұған рұқсат берілмеген (%1). "
+                                              "Курсты мұғалімнің компьютерінде өзгертіңіз")
+                                   .arg(text)
+                             : QStringLiteral("Бұл рөлге бұған рұқсат берілмеген (%1). Мұны "
+                                              "сервердегі дерекқордың иесі (postgres) істей алады")
+                                   .arg(text));
     throw AppError(text);
+}
+
+void ServerStore::requireLiveTransaction() const
+{
+    if (m_aborted)
+        throw AppError(kAborted);
 }
 
 QSqlQuery ServerStore::prepared(const QString& text, const QStringList& names,
@@ -265,6 +285,7 @@ QSqlQuery ServerStore::prepared(const QString& text, const QStringList& names,
 {
     if (!isOpen())
         throw AppError(QStringLiteral("The database connection is not open"));
+    requireLiveTransaction();
     auto translated = m_translated.constFind(text);
     if (translated == m_translated.constEnd())
         translated = m_translated.insert(text, ServerDialect::translate(text));
@@ -284,7 +305,9 @@ QSqlQuery ServerStore::prepared(const QString& text, const QStringList& names,
 template <typename Action>
 auto ServerStore::resumingAfterLoss(Action&& action) -> decltype(action())
 {
-    if (m_inTransaction)
+    // Inside a transaction the work before it is gone too; while opening, the opening itself
+    // is what failed.
+    if (m_inTransaction || m_opening)
         return action();
     try {
         return action();
@@ -312,56 +335,120 @@ std::unique_ptr<Cursor> ServerStore::select(const QString& text, const QStringLi
 QList<QStringList> ServerStore::call(const QStringList& statement, const QStringList& names,
                                      const QStringList& values)
 {
+    return calls({{statement, names, values}}).value(0);
+}
+
+namespace {
+
+// A statement of the catalogue as libpq takes it: ":a1" and the like become the positional
+// "$1" of the names' order.
+QByteArray positional(const QStringList& statement, const QStringList& names)
+{
+    static const QRegularExpression parameter(QStringLiteral(":([A-Za-z_][A-Za-z0-9_]*)"));
+    QString text = statement.join(QLatin1Char('\n'));
+    QRegularExpressionMatch match;
+    qsizetype from = 0;
+    while ((match = parameter.match(text, from)).hasMatch()) {
+        const QString number = QStringLiteral("$%1").arg(names.indexOf(match.captured(1)) + 1);
+        text.replace(match.capturedStart(), match.capturedLength(), number);
+        from = match.capturedStart() + number.size();
+    }
+    return text.toUtf8();
+}
+
+// What one statement of a pipeline gave: its rows, or its error.
+struct Answer {
+    bool answered = false;
+    QString state;
+    QString message;
+    QList<QStringList> rows;
+};
+
+void read(PGresult* result, Answer& answer)
+{
+    answer.answered = true;
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+        answer.state = QString::fromLatin1(PQresultErrorField(result, PG_DIAG_SQLSTATE));
+        answer.message = QString::fromUtf8(PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY));
+        if (answer.message.isEmpty())
+            answer.message = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
+        return;
+    }
+    for (int row = 0; row < PQntuples(result); ++row) {
+        QStringList texts;
+        for (int column = 0; column < PQnfields(result); ++column)
+            texts << QString::fromUtf8(PQgetvalue(result, row, column),
+                                       PQgetlength(result, row, column));
+        answer.rows << texts;
+    }
+}
+
+} // namespace
+
+QList<QList<QStringList>> ServerStore::calls(const QList<Call>& calls)
+{
     return resumingAfterLoss([&] {
         if (!isOpen())
             throw AppError(QStringLiteral("The database connection is not open"));
+        requireLiveTransaction();
         const QVariant handle = database().driver()->handle();
         if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_conn*") != 0 &&
                                   qstrcmp(handle.typeName(), "PGconn*") != 0))
             throw AppError(QStringLiteral("The server's driver gives no connection to call"));
         PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
-        // ":a1" and the like become the positional "$1" of the names' order.
-        static const QRegularExpression parameter(QStringLiteral(":([A-Za-z_][A-Za-z0-9_]*)"));
-        QString text = statement.join(QLatin1Char('\n'));
-        QRegularExpressionMatch match;
-        qsizetype from = 0;
-        while ((match = parameter.match(text, from)).hasMatch()) {
-            const qsizetype index = names.indexOf(match.captured(1));
-            const QString positional = QStringLiteral("$%1").arg(index + 1);
-            text.replace(match.capturedStart(), match.capturedLength(), positional);
-            from = match.capturedStart() + positional.size();
+        const auto lost = [this, connection] {
+            fail(QSqlError(QString::fromUtf8(PQerrorMessage(connection)).trimmed(), {},
+                           QSqlError::ConnectionError));
+        };
+        if (PQenterPipelineMode(connection) != 1)
+            lost();
+        // Each statement, then a point where its transaction ends, all sent at once.
+        for (const Call& call : calls) {
+            const QByteArray text = positional(call.statement, call.names);
+            QList<QByteArray> bytes;
+            for (const QString& value : call.values) {
+                requireStorable(value);
+                bytes << value.toUtf8();
+            }
+            std::vector<const char*> values;
+            for (const QByteArray& value : std::as_const(bytes))
+                values.push_back(value.constData());
+            if (PQsendQueryParams(connection, text.constData(), int(values.size()), nullptr,
+                                  values.data(), nullptr, nullptr, 0) != 1 ||
+                PQpipelineSync(connection) != 1) {
+                PQexitPipelineMode(connection);
+                lost();
+            }
         }
-        QList<QByteArray> bytes;
-        for (const QString& value : values) {
-            requireStorable(value);
-            bytes << value.toUtf8();
-        }
-        std::vector<const char*> pointers;
-        for (const QByteArray& value : std::as_const(bytes))
-            pointers.push_back(value.constData());
-        PGresult* result = PQexecParams(connection, text.toUtf8().constData(), int(pointers.size()),
-                                        nullptr, pointers.data(), nullptr, nullptr, 0);
-        const ExecStatusType status = PQresultStatus(result);
-        if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
-            const QString state = QString::fromLatin1(PQresultErrorField(result, PG_DIAG_SQLSTATE));
-            QString message =
-                QString::fromUtf8(PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY));
-            if (message.isEmpty())
-                message = QString::fromUtf8(PQerrorMessage(connection)).trimmed();
+        // Each statement's results, an empty one after them, then its end point.
+        QList<Answer> answers(calls.size());
+        qsizetype index = 0;
+        int empty = 0;
+        while (index < calls.size() && empty < 2) {
+            PGresult* result = PQgetResult(connection);
+            if (!result) {
+                ++empty;
+                continue;
+            }
+            empty = 0;
+            if (PQresultStatus(result) == PGRES_PIPELINE_SYNC)
+                ++index;
+            else if (!answers[index].answered)
+                read(result, answers[index]);
             PQclear(result);
-            const bool lost = PQstatus(connection) != CONNECTION_OK;
-            fail(QSqlError(message, message,
-                           lost ? QSqlError::ConnectionError : QSqlError::StatementError, state));
         }
-        QList<QStringList> rows;
-        for (int row = 0; row < PQntuples(result); ++row) {
-            QStringList texts;
-            for (int column = 0; column < PQnfields(result); ++column)
-                texts << QString::fromUtf8(PQgetvalue(result, row, column),
-                                           PQgetlength(result, row, column));
-            rows << texts;
+        if (index < calls.size() || PQexitPipelineMode(connection) != 1)
+            lost();
+        QList<QList<QStringList>> rows;
+        for (const Answer& answer : std::as_const(answers)) {
+            if (!answer.state.isEmpty() || !answer.answered)
+                fail(QSqlError(answer.message, answer.message,
+                               PQstatus(connection) != CONNECTION_OK ? QSqlError::ConnectionError
+                                                                     : QSqlError::StatementError,
+                               answer.state));
+            rows << answer.rows;
         }
-        PQclear(result);
         return rows;
     });
 }
@@ -410,6 +497,7 @@ void ServerStore::executeScript(const QString& sql)
 {
     if (!isOpen())
         throw AppError(QStringLiteral("The database connection is not open"));
+    requireLiveTransaction();
     QSqlQuery query(database());
     if (!query.exec(sql))
         fail(query.lastError());
@@ -429,20 +517,23 @@ bool ServerStore::begin(Intent intent)
 
 void ServerStore::commit()
 {
-    // An error ended the transaction already (and rolled it back).
-    if (!m_inTransaction)
-        throw AppError(QStringLiteral("The transaction was ended by an earlier error; nothing "
-                                      "of it was stored"));
+    const bool aborted = m_aborted || !m_inTransaction;
     m_inTransaction = false;
+    m_aborted = false;
+    // An error ended the transaction already, and rolled it back.
+    if (aborted)
+        throw AppError(kAborted);
     executeScript(QStringLiteral("commit"));
 }
 
 void ServerStore::rollback() noexcept
 {
+    const bool rolledBack = m_aborted;
+    m_aborted = false;
     if (!m_inTransaction)
         return;
     m_inTransaction = false;
-    if (isOpen()) {
+    if (!rolledBack && isOpen()) {
         QSqlQuery query(database());
         query.exec(QStringLiteral("rollback"));
     }
@@ -521,13 +612,17 @@ QuestionDraw ServerStore::dealtAttempt()
     return result;
 }
 
+// The sign-in, then its verdict in a transaction of its own, in one round trip: the server
+// gives a verdict only once a failure is counted for good.
 SignInVerdict ServerStore::signIn(const QString& login, const QString& password,
                                   const QString& computer)
 {
     const QList<QStringList> verdict =
-        call(Statements::Server::signIn,
-             {QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3")},
-             {login, password, computer});
+        calls({{Statements::Server::signIn,
+                {QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3")},
+                {login, password, computer}},
+               {Statements::Server::signInVerdict, {}, {}}})
+            .value(1);
     if (verdict.isEmpty())
         throw AppError(QStringLiteral("The server did not answer the sign-in"));
     const QString outcome = verdict[0].value(0);
@@ -545,10 +640,16 @@ int ServerStore::storeAttempt(const AttemptToStore& attempt,
 {
     if (m_lab) {
         // The server scores the attempt it dealt and keeps its answers: this computer sends
-        // the attempt's name and the answers, and never sees a right answer.
+        // the attempt's name and the answers, and never sees a right answer. The score comes
+        // in a transaction of its own, once the result is stored for good; both in one round
+        // trip.
+        const QStringList name = {QStringLiteral("a1")};
         const QList<QStringList> score =
-            call(Statements::Server::submitAttempt, {QStringLiteral("a1"), QStringLiteral("a2")},
-                 {attempt.attemptId, arrayText(attempt.answers)});
+            calls({{Statements::Server::submitAttempt,
+                    {QStringLiteral("a1"), QStringLiteral("a2")},
+                    {attempt.attemptId, arrayText(attempt.answers)}},
+                   {Statements::Server::attemptScore, name, {attempt.attemptId}}})
+                .value(1);
         const int right = score.value(0).value(0).toInt();
         announce(right);
         return right;

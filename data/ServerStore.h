@@ -26,6 +26,9 @@ public:
         "Сервермен байланыс үзілді, әрекет орындалмады. Сервер қайта жұмыс істей бастағанда "
         "әрекетті қайталаңыз: бағдарлама серверге өзі қайта қосылады");
 
+    static inline const QString kAborted =
+        QStringLiteral("Алдыңғы қате бұл әрекетті тоқтатты; оның ештеңесі сақталмады");
+
     ServerStore(StoreAddress address, QString connectionName);
     ~ServerStore() override;
 
@@ -74,6 +77,7 @@ public:
 
 private:
     void checkSearchFolding();
+    void requireLiveTransaction() const;
     QVariant scalar(const QStringList& statement, const QStringList& names = {},
                     const QVariantList& values = {});
     // Runs a statement of the server's own in one round trip, its values sent as text, and
@@ -81,6 +85,14 @@ private:
     // which 30 computers make at once.
     QList<QStringList> call(const QStringList& statement, const QStringList& names,
                             const QStringList& values);
+    // Several such statements, each in a transaction of its own, still in one round trip
+    // (libpq's pipeline); each one's rows. The first error is thrown.
+    struct Call {
+        QStringList statement;
+        QStringList names;
+        QStringList values;
+    };
+    QList<QList<QStringList>> calls(const QList<Call>& calls);
     // Runs an action that begins with the server; when the connection turns out lost and no
     // transaction was open, connects again (resuming the session) and runs it once more, so
     // that a server restart between two actions goes unnoticed.
@@ -92,6 +104,9 @@ private:
     // Until the role is known, nothing of the administrator's is offered.
     bool m_lab = true;
     bool m_inTransaction = false;
+    bool m_opening = false;
+    // An error rolled the open transaction back: nothing runs until its owner ends it.
+    bool m_aborted = false;
     // The signed-in session on a lab computer, resumed after the connection is opened again.
     QString m_session;
     QHash<QString, QString> m_translated;

@@ -282,20 +282,23 @@ inline const QStringList questionsAt = {
                    "from БДТест) p"),
     QStringLiteral("join БДТест q on q.rowid = p.rowid where p.pos = any(cast(:a as bigint[]))")};
 
-// A lab computer's sign-in, attempt and scoring, done by the server: the verdict ("accepted",
-// "none", "wrong") and the session the connection then works in, for a login, a password and
-// the computer's name; the session taken up again on a new connection (true while it lasts);
-// an attempt dealt by the server, a row per question number (its name, the number, the
-// question's position in the bank's row order and its row, the bank's size, the texts without
-// the right answer); the score of a dealt attempt (:a1) for its 30 answers (:a2, "{1,5,...}").
-inline const QStringList signIn = {
-    QStringLiteral("select verdict, token from okulyk_sign_in(:a1, :a2, :a3)")};
+// A lab computer's sign-in, attempt and scoring, done by the server: a sign-in for a login, a
+// password and the computer's name, then in a transaction of its own its verdict ("accepted",
+// "none", "wrong") and the session the connection then works in; the session taken up again
+// on a new connection (true while it lasts); an attempt dealt by the server, a row per question
+// number (its name, the number, the question's position in the bank's row order and its row,
+// the bank's size, the texts without the right answer); a dealt attempt (:a1) submitted with its
+// 30 answers (:a2, "{1,5,...}"), then in a transaction of its own its stored score.
+inline const QStringList signIn = {QStringLiteral("select okulyk_sign_in(:a1, :a2, :a3)")};
+inline const QStringList signInVerdict = {
+    QStringLiteral("select verdict, token from okulyk_sign_in_verdict()")};
 inline const QStringList resumeSession = {QStringLiteral("select okulyk_resume(:a)")};
 inline const QStringList dealAttempt = {
     QStringLiteral("select drawn_attempt, q_number, q_position, q_row, bank_size, q_text, a1, "
                    "a2, a3, a4, a5 from okulyk_draw()")};
 inline const QStringList submitAttempt = {
     QStringLiteral("select okulyk_submit(:a1, cast(:a2 as integer[]))")};
+inline const QStringList attemptScore = {QStringLiteral("select okulyk_score(:a1)")};
 // The teacher's live view of the lab since a moment (:a, "2026-12-10T09:00:00Z"): a row per
 // login signed in now or busy since then (login, group, computer, signed in at, attempt open
 // since, results stored, the last score, when it was stored); failed sign-ins per computer.
@@ -335,6 +338,11 @@ inline const QStringList resultsTimePresent = {
                    "current_schema() and table_name = 'Тесты' and column_name = 'Время'")};
 inline const QStringList settingsTablePresent = {
     QStringLiteral("select count(*) from pg_class where oid = to_regclass('Настройки')")};
+// Whether the connection's role owns the course's tables (or is a superuser), as changing them
+// needs.
+inline const QStringList ownsCourse = {
+    QStringLiteral("select coalesce((select pg_has_role(current_user, c.relowner, 'USAGE') from "
+                   "pg_class c where c.oid = to_regclass('БДТест')), false)")};
 // Whether the lab's functions are those of this version (the server deals each attempt).
 inline const QStringList labFunctionsCurrent = {
     QStringLiteral("select to_regprocedure('okulyk_lab_failures(timestamptz)') is not null and "

@@ -190,6 +190,12 @@ const QList<Shape>& catalogue()
         shape("(.+): the lab server's functions are renewed.*",
               "%1: сервердің функциялары жаңартылды: тестті сервер өзі береді, сәтсіз кіру әр "
               "компьютерге шектеледі"),
+        shape("(.+): the course lacks what this version needs \\((.+)\\), and only the "
+              "database's owner may add it.*",
+              "%1: курсқа бағдарламаның осы нұсқасына керегі жетіспейді (%2), ал оны тек "
+              "дерекқордың иесі қоса алады: сервердің өзінде okulyk-admin upgrade командасын "
+              "postgres ретінде, курс дерекқорын атайтын қызметтер файлымен орындаңыз; ештеңе "
+              "өзгерген жоқ"),
         shape("(.+): the course is up to date; nothing was changed",
               "%1: курста бәрі бар; ештеңе өзгерген жоқ"),
         shape("(.+): (different-questions|signin-failures-per-\\w+|title) is (.+)",

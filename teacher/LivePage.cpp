@@ -132,7 +132,11 @@ LivePage::LivePage(QWidget* parent) : QWidget(parent)
     m_regularly = new QTimer(this);
     m_regularly->setInterval(kRegularMs);
     connect(m_regularly, &QTimer::timeout, this, &LivePage::refresh);
-    connect(&m_watch, &LabWatch::changed, m_soon, qOverload<>(&QTimer::start));
+    // The first announcement of a burst starts the wait; later ones must not put it off.
+    connect(&m_watch, &LabWatch::changed, this, [this] {
+        if (!m_soon->isActive())
+            m_soon->start();
+    });
     connect(m_since, &QTimeEdit::timeChanged, this, &LivePage::refresh);
     explain(QStringLiteral("Курс ашылмаған."));
 }
@@ -183,7 +187,7 @@ void LivePage::start()
         m_watch.stop();
         m_regularly->stop();
         explain(QStringLiteral(
-            "Сынып компьютерлерін тікелей бақылау компьютер сыныбының серверіндегі курсқа ғана "
+            "Сынып компьютерлерін тікелей бақылау компьютер сыныбының серверіндегі курспен ғана "
             "жұмыс істейді: оқушылар өз компьютерлерінде db.mdb файлымен жұмыс істегенде, "
             "бағдарлама олардың кіргенін және тест тапсырғанын сабақ кезінде біле алмайды. "
             "Сервердегі курсты жоғарыдағы «Сервер қызметі» жолымен ашыңыз."));

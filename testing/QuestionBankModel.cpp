@@ -105,7 +105,7 @@ int QuestionBankModel::rightAnswerNumber(const QVariant& value)
     });
     const int number = digits && text.size() <= 9 ? text.toInt() : 0;
     if (number < 1 || number > 5)
-        throw AppError(QStringLiteral("'%1' — дұрыс жауабының нөмірі емес: 1-ден 5-ке дейінгі "
+        throw AppError(QStringLiteral("'%1' — дұрыс жауаптың нөмірі емес: 1-ден 5-ке дейінгі "
                                       "бүтін сан енгізіңіз (1 = A, 2 = B, 3 = C, 4 = D, 5 = E)")
                            .arg(storedText(value)));
     return number;

@@ -139,9 +139,12 @@ void TForm2::onShowing()
     centreOnScreen();
     try {
         FormCreate();
-    } catch (const ConnectionLost&) {
-        // A test window without its questions would only fail at the first number pressed.
-        refuseToOpen();
+    } catch (const AppError& error) {
+        // A test window without its questions would only fail at the first number pressed:
+        // when the course's server is out of reach, or where it deals the test and did not.
+        if (dynamic_cast<const ConnectionLost*>(&error) ||
+            dynamic_cast<const ServerUnreachable*>(&error) || m_dealing)
+            refuseToOpen();
         throw;
     }
 }
@@ -176,7 +179,8 @@ void TForm2::Button1Click()
     QuestionPick.fill(0);
     // Where the server deals each attempt (a lab computer), the preparation that runs while
     // the window is built, before anyone has signed in, asks for none: nothing reads it.
-    if (!m_built && dealtByServer())
+    m_dealing = dealtByServer();
+    if (!m_built && m_dealing)
         return;
 
     ColumnCaches = m_bank.load([this](int rowCount, DrawRule::Mode mode) {

@@ -67,6 +67,8 @@ private:
     // stores it once; on a lab computer, the name the server dealt it under.
     QString m_attemptId;
     bool m_built = false;
+    // Whether the server deals this window's attempts (a lab computer).
+    bool m_dealing = false;
 
     // The attempt. Index q - 1 holds question q, index a - 1 answer a.
     std::array<QAbstractButton*, kQuestions> QuestionButtons{};

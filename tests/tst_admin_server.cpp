@@ -243,10 +243,15 @@ void AdminServerTest::serverInitOnTheServerItself()
              qPrintable(run.output));
     const AdminRun second = runAdmin({"server-init", "--server", "fizika", "--database", "fizika",
                                       "--title", "Физика, 9-сынып", "--write-config", "here"});
+    // The first course set up again in a database of its own: its service is replaced.
+    const AdminRun again =
+        runAdmin({"server-init", "--server", "school", "--database", "school2", "--write-config",
+                  "here", "--teacher-role", "again_teacher", "--lab-role", "again_lab"});
     for (const char* name : {"PGHOST", "PGPORT", "PGUSER", "PGPASSWORD"})
         qunsetenv(name);
     QVERIFY2(second.status == Commands::Done, qPrintable(second.messages));
     QVERIFY2(second.output.contains(QStringLiteral("fizika_teacher")), qPrintable(second.output));
+    QVERIFY2(again.status == Commands::Done, qPrintable(again.messages));
     QCOMPARE(qEnvironmentVariable("PGSERVICEFILE"), course.dir() + "/.pg_service.conf");
 
     const QString here = course.dir() + QStringLiteral("/here");
@@ -254,9 +259,16 @@ void AdminServerTest::serverInitOnTheServerItself()
         QVERIFY(!administersWith(here + QStringLiteral("/lab"), service));
         QVERIFY(administersWith(here + QStringLiteral("/teacher"), service));
     }
+    QFile services(here + QStringLiteral("/lab/pg_service.conf"));
+    QVERIFY(services.open(QIODevice::ReadOnly));
+    const QString conf = QString::fromUtf8(services.readAll());
+    QVERIFY2(conf.count(QStringLiteral("[school]")) == 1 && conf.count(QLatin1Char('#')) == 2 &&
+                 conf.contains(QStringLiteral("dbname=school2")) &&
+                 !conf.contains(QStringLiteral("Мектеп курсы")),
+             qPrintable(conf));
     QFile passwords(here + QStringLiteral("/lab/pgpass"));
     QVERIFY(passwords.open(QIODevice::ReadOnly));
-    QCOMPARE(passwords.readAll().count('\n'), 2);
+    QCOMPARE(passwords.readAll().count('\n'), 3); // the old database's line stays unused
     QFile entry(here + QStringLiteral("/lab/okulyk-fizika.desktop"));
     QVERIFY(entry.open(QIODevice::ReadOnly));
     const QString menu = QString::fromUtf8(entry.readAll());
@@ -433,6 +445,12 @@ void AdminServerTest::upgradeAddsTheAnswersTable()
         "grant execute on function okulyk_submit(text, bigint[], integer[]) to okulyk_lab;"
         "insert into БДТест(Вопрос,ОтветПр) values('Q','2');"
         "insert into Пользователи(Логин,Пароль) values('aigerim','1')"));
+    // The teacher's role may change the course's rows, not its tables: it is told who may.
+    course.useRole(TestCourse::Role::Teacher);
+    const AdminRun teachers = runAdmin({"upgrade", "--server", kService});
+    QCOMPARE(teachers.status, int(Commands::Failed));
+    QVERIFY2(teachers.messages.contains(QStringLiteral("the database's owner")),
+             qPrintable(teachers.messages));
     course.useRole(TestCourse::Role::Owner);
     const AdminRun added = runAdmin({"upgrade", "--server", kService});
     QVERIFY2(added.status == Commands::Done, qPrintable(added.messages));

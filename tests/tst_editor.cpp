@@ -402,7 +402,7 @@ void EditorTest::rightAnswerMustNameAnAnswer()
     }
     press(form, Button::Next);
     const QString refusal =
-        QStringLiteral("'%1' — дұрыс жауабының нөмірі емес: 1-ден 5-ке дейінгі бүтін сан "
+        QStringLiteral("'%1' — дұрыс жауаптың нөмірі емес: 1-ден 5-ке дейінгі бүтін сан "
                        "енгізіңіз (1 = A, 2 = B, 3 = C, 4 = D, 5 = E)")
             .arg(typed);
     QCOMPARE(script.texts(Dialogs::Kind::Error), QStringList(2, refusal));

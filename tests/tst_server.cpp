@@ -63,10 +63,10 @@ public:
         }
         return last;
     }
-    // The next notification on a channel this client listens to, waiting up to a second.
+    // The next notification on a channel this client listens to, waiting up to five seconds.
     QString notification() const
     {
-        for (int tries = 0; tries < 100; ++tries) {
+        for (int tries = 0; tries < 500; ++tries) {
             PQconsumeInput(m_conn);
             if (PGnotify* notify = PQnotifies(m_conn)) {
                 const QString payload = QString::fromUtf8(notify->extra);
@@ -144,6 +144,29 @@ QStringList dealt(const Client& lab)
         rows << row[1];
     }
     return rows;
+}
+
+// A sign-in as a lab computer makes it: the call, then its verdict in a transaction of its own;
+// the verdict ("accepted", "none", "wrong"), or the sign-in's refusal.
+Client::Outcome signIn(const Client& lab, const QString& login, const QString& password,
+                       const QString& computer = {})
+{
+    const Client::Outcome call = lab.run(
+        QStringLiteral("select okulyk_sign_in('%1', '%2', '%3')").arg(login, password, computer));
+    if (!call.state.isEmpty())
+        return call;
+    return lab.run(QStringLiteral("select verdict from okulyk_sign_in_verdict()"));
+}
+
+// A submit as a lab computer makes it: the attempt's name and answers, then its stored score in
+// a transaction of its own; the score, or the submit's refusal.
+Client::Outcome submitted(const Client& lab, const QString& attempt, const QString& answers)
+{
+    const Client::Outcome call =
+        lab.run(QStringLiteral("select okulyk_submit('%1', %2)").arg(attempt, answers));
+    if (!call.state.isEmpty())
+        return call;
+    return lab.run(QStringLiteral("select okulyk_score('%1')").arg(attempt));
 }
 
 // Every connection to the course's database is cut, as a server restart cuts them. (Restarting
@@ -319,17 +342,17 @@ void ServerTest::labRoleReadsWhatATestNeeds()
              QList<QStringList>{{QStringLiteral("2")}});
     // Before a sign-in no result is visible; after it, the login's own.
     QVERIFY(lab.run(QStringLiteral("select * from Тесты")).rows.isEmpty());
-    QCOMPARE(lab.run(QStringLiteral("select verdict from okulyk_sign_in('aigerim', '12345')")).rows,
+    QCOMPARE(signIn(lab, QStringLiteral("aigerim"), QStringLiteral("12345")).rows,
              QList<QStringList>{{QStringLiteral("accepted")}});
     QCOMPARE(lab.run(QStringLiteral("select Пользователь, Верно from Тесты")).rows,
              QList<QStringList>({{QStringLiteral("aigerim"), QStringLiteral("9")}}));
 }
 
 // What a student can try with the lab computer's credentials and an SQL client: choose the
-// questions that are scored, submit an attempt twice with other answers, submit another login's
-// attempt or one never dealt, seed the server's random numbers. Each is refused or changes
-// nothing; only an attempt the server dealt to the session's own login is scored, once, by the
-// rows it dealt.
+// questions that are scored, try answers in a transaction and roll it back, submit an attempt
+// twice with other answers, submit another login's attempt or one never dealt, seed the
+// server's random numbers. Each is refused or teaches nothing; only an attempt the server dealt
+// to the session's own login is scored, once, by the rows it dealt.
 void ServerTest::forgedResultsAreRefused()
 {
     TestCourse course;
@@ -338,7 +361,7 @@ void ServerTest::forgedResultsAreRefused()
         course.scalar(QStringLiteral("select rowid from БДТест where Вопрос='Q1'"));
     Client lab(course.roleConnInfo(TestCourse::Role::Lab));
     const auto submit = [&lab](const QString& attempt, const QString& answers) {
-        return lab.run(QStringLiteral("select okulyk_submit('%1', %2)").arg(attempt, answers));
+        return submitted(lab, attempt, answers);
     };
     const QString chosenRows =
         QStringLiteral("select okulyk_submit('any-name', array_fill(%1::bigint, array[30]), "
@@ -353,7 +376,7 @@ void ServerTest::forgedResultsAreRefused()
     lab.run(QStringLiteral("select set_config('okulyk.session', 'deadbeef', false)"));
     QCOMPARE(submit(QStringLiteral("a1"), answers(1)).state, QStringLiteral("P0001"));
 
-    QCOMPARE(lab.run(QStringLiteral("select verdict from okulyk_sign_in('aigerim', '12345')")).rows,
+    QCOMPARE(signIn(lab, QStringLiteral("aigerim"), QStringLiteral("12345")).rows,
              QList<QStringList>{{QStringLiteral("accepted")}});
     // Rows of its own choosing: there is no such call any more.
     QCOMPARE(lab.run(chosenRows).state, QStringLiteral("42883"));
@@ -367,23 +390,39 @@ void ServerTest::forgedResultsAreRefused()
     // The attempts, the rule's parts and the teacher's view are the server's own.
     for (const char* sql :
          {"select * from okulyk_drawn", "update okulyk_drawn set score = 30",
-          "select okulyk_draw_positions(2, false)", "select okulyk_random_below(2)",
-          "select * from okulyk_lab_lesson(now())", "select * from okulyk_lab_failures(now())",
+          "select * from okulyk_signin_verdicts", "select okulyk_draw_positions(2, false)",
+          "select okulyk_random_below(2)", "select * from okulyk_lab_lesson(now())",
+          "select * from okulyk_lab_failures(now())",
           "insert into Настройки values('different_questions', '1')"})
         QCOMPARE(lab.run(QString::fromUtf8(sql)).state, QStringLiteral("42501"));
 
     // Another login's attempt cannot be taken over, nor its score read through it.
     Client other(course.roleConnInfo(TestCourse::Role::Lab));
-    other.run(QStringLiteral("select okulyk_sign_in('nurlan', 'qwerty')"));
+    signIn(other, QStringLiteral("nurlan"), QStringLiteral("qwerty"));
     const QStringList nurlans = dealt(other);
     QCOMPARE(nurlans.size(), 31);
     outcome = submit(nurlans[0], answers(1));
     QCOMPARE(outcome.state, QStringLiteral("22023"));
-    QVERIFY2(outcome.message.contains(QStringLiteral("another login")),
+    QVERIFY2(outcome.message.contains(QStringLiteral("басқа логинге")),
              qPrintable(outcome.message));
 
-    // Its own attempt is scored by the rows dealt: "A" is right for every Q1.
+    // Answers tried in a transaction that is then rolled back, or in a savepoint: no score, no
+    // result to read, nothing stored.
     const QStringList own = dealt(lab);
+    const QString tried = QStringLiteral("select okulyk_submit('%1', %2)").arg(own[0], answers(1));
+    const QString score = QStringLiteral("select okulyk_score('%1')").arg(own[0]);
+    for (const QString& probe :
+         {QStringLiteral("begin; %1; %2").arg(tried, score),
+          QStringLiteral("begin; savepoint s; %1; rollback to savepoint s; %2").arg(tried, score),
+          QStringLiteral("begin; %1; select Верно from Тесты").arg(tried)}) {
+        outcome = lab.run(probe);
+        lab.run(QStringLiteral("rollback"));
+        QVERIFY2(outcome.rows.isEmpty() || outcome.rows.value(0).isEmpty(),
+                 qPrintable(probe + QStringLiteral(" gave ") + outcome.rows.value(0).join(u',')));
+    }
+    QCOMPARE(course.scalar(QStringLiteral("select count(*) from Тесты")), QStringLiteral("0"));
+
+    // Its own attempt is scored by the rows dealt: "A" is right for every Q1.
     const QString right = QString::number(own.mid(1).count(first));
     QCOMPARE(submit(own[0], answers(1)).rows, QList<QStringList>{{right}});
     // Submitted again with other answers: the stored score, nothing more, nothing learnt.
@@ -409,7 +448,7 @@ void ServerTest::racingSubmitsAreStoredOnce()
     TestCourse course;
     course.exec(kUsers + bank({QStringLiteral("1")}));
     Client first(course.roleConnInfo(TestCourse::Role::Lab));
-    first.run(QStringLiteral("select okulyk_sign_in('aigerim', '12345')"));
+    signIn(first, QStringLiteral("aigerim"), QStringLiteral("12345"));
     const QString attempt = dealt(first).value(0);
     Client second(course.roleConnInfo(TestCourse::Role::Lab));
     second.run(QStringLiteral("select set_config('okulyk.session', '%1', false)")
@@ -419,13 +458,15 @@ void ServerTest::racingSubmitsAreStoredOnce()
     const QString submit =
         QStringLiteral("select okulyk_submit('%1', %2)").arg(attempt, answers(1));
     QVERIFY(first.run(QStringLiteral("begin")).state.isEmpty());
-    QCOMPARE(first.run(submit).rows, QList<QStringList>{{QStringLiteral("30")}});
+    QVERIFY(first.run(submit).state.isEmpty());
     QVERIFY(second.send(submit)); // waits for the first to end
     QThread::msleep(200);
     QVERIFY(first.run(QStringLiteral("commit")).state.isEmpty());
     const Client::Outcome raced = second.outcome();
     QVERIFY2(raced.state.isEmpty(), qPrintable(raced.message));
-    QCOMPARE(raced.rows, QList<QStringList>{{QStringLiteral("30")}});
+    for (const Client* client : {&first, &second})
+        QCOMPARE(client->run(QStringLiteral("select okulyk_score('%1')").arg(attempt)).rows,
+                 QList<QStringList>{{QStringLiteral("30")}});
     QCOMPARE(course.scalar(QStringLiteral("select count(*) from Тесты")), QStringLiteral("1"));
 }
 
@@ -437,7 +478,7 @@ void ServerTest::dealtAttemptsFollowTheCourseRule()
     TestCourse course;
     course.exec(kUsers + bank(QStringList(35, QStringLiteral("1"))));
     Client lab(course.roleConnInfo(TestCourse::Role::Lab));
-    lab.run(QStringLiteral("select okulyk_sign_in('aigerim', '12345')"));
+    signIn(lab, QStringLiteral("aigerim"), QStringLiteral("12345"));
     const auto distinct = [](const QStringList& rows) {
         return QSet<QString>(rows.cbegin() + 1, rows.cend()).size();
     };
@@ -515,6 +556,16 @@ void ServerTest::labComputerThroughTheWindows()
     // The server's row id is no column of the grid; the time of each result is.
     QCOMPARE(results->columnCount(), 3);
     QCOMPARE(results->headerData(2, Qt::Horizontal).toString(), ResultsModel::kTimeColumn);
+
+    // A session that has run out: the server deals no test, and the window says why instead of
+    // opening without questions.
+    course.exec(QStringLiteral("update okulyk_sessions set started = now() - interval '2 days'"));
+    lab.dialogs.clear();
+    lab.windows.form2()->showModeless();
+    QVERIFY(!lab.windows.form2()->isVisible());
+    const QStringList errors = lab.dialogs.texts(Dialogs::Kind::Error);
+    QVERIFY2(errors.size() == 1 && errors[0].contains(QStringLiteral("сеансы табылмады")),
+             qPrintable(errors.join(u'\n')));
 }
 
 void ServerTest::wrongRightAnswerStoresNothingOnTheLab()
@@ -563,14 +614,23 @@ void ServerTest::sprayedSignInsAreLimited()
             QStringLiteral("insert into Пользователи(Логин,Пароль) values('u%1','p%1');").arg(i);
     course.exec(users);
     Client lab(course.roleConnInfo(TestCourse::Role::Lab));
-    const auto signIn = [&lab](const QString& login, const QString& password) {
-        return lab.run(QStringLiteral("select verdict from okulyk_sign_in('%1', '%2', 'PC-7')")
-                           .arg(login, password));
+    const auto tryPassword = [&lab](const QString& login, const QString& password) {
+        return signIn(lab, login, password, QStringLiteral("PC-7"));
     };
+    // Guesses made in a transaction that is rolled back learn nothing: no verdict without a
+    // failure counted for good.
+    for (int i = 0; i < 3; ++i) {
+        const Client::Outcome rolledBack = lab.run(
+            QStringLiteral("begin; select okulyk_sign_in('u1', 'guess%1'); select verdict from "
+                           "okulyk_sign_in_verdict()")
+                .arg(i));
+        lab.run(QStringLiteral("rollback"));
+        QCOMPARE(rolledBack.state, QStringLiteral("25001"));
+    }
     for (int i = 0; i < 20; ++i)
-        QCOMPARE(signIn(QStringLiteral("u%1").arg(i), QStringLiteral("123456")).rows,
+        QCOMPARE(tryPassword(QStringLiteral("u%1").arg(i), QStringLiteral("123456")).rows,
                  QList<QStringList>{{QStringLiteral("wrong")}});
-    Client::Outcome refused = signIn(QStringLiteral("u25"), QStringLiteral("p25"));
+    Client::Outcome refused = tryPassword(QStringLiteral("u25"), QStringLiteral("p25"));
     QCOMPARE(refused.state, QStringLiteral("P0001"));
     QVERIFY2(refused.message.startsWith(QStringLiteral("Бұл компьютерден")) &&
                  refused.message.contains(QStringLiteral("бір минутта тым көп рет")),
@@ -587,9 +647,9 @@ void ServerTest::sprayedSignInsAreLimited()
                                "insert into Настройки(Имя, Значение) values "
                                "('signin_failures_per_server', '3')"));
     for (int i = 0; i < 3; ++i)
-        signIn(QStringLiteral("u%1").arg(i), QStringLiteral("x"));
+        tryPassword(QStringLiteral("u%1").arg(i), QStringLiteral("x"));
     Client other(course.roleConnInfo(TestCourse::Role::Lab));
-    refused = other.run(QStringLiteral("select verdict from okulyk_sign_in('nurlan', 'qwerty')"));
+    refused = signIn(other, QStringLiteral("nurlan"), QStringLiteral("qwerty"));
     QVERIFY2(refused.message.startsWith(QStringLiteral("Серверге кіру")),
              qPrintable(refused.message));
 }
@@ -604,7 +664,7 @@ void ServerTest::liveViewIsTheTeachers()
     Client listener(course.roleConnInfo(TestCourse::Role::Lab));
     QVERIFY(listener.run(QStringLiteral("listen okulyk_lab")).state.isEmpty());
     auto lab = std::make_unique<Client>(course.roleConnInfo(TestCourse::Role::Lab));
-    lab->run(QStringLiteral("select okulyk_sign_in('aigerim', '12345', 'PC-3')"));
+    signIn(*lab, QStringLiteral("aigerim"), QStringLiteral("12345"), QStringLiteral("PC-3"));
     QCOMPARE(listener.notification(), QStringLiteral("signin"));
     const QString attempt = dealt(*lab).value(0);
     QCOMPARE(listener.notification(), QStringLiteral("draw"));
@@ -617,7 +677,7 @@ void ServerTest::liveViewIsTheTeachers()
              QList<QStringList>(
                  {{QStringLiteral("aigerim"), QStringLiteral("ИС-21"), QStringLiteral("PC-3"),
                    QStringLiteral("t"), QStringLiteral("t"), QStringLiteral("-")}}));
-    lab->run(QStringLiteral("select okulyk_submit('%1', %2)").arg(attempt, answers(1)));
+    submitted(*lab, attempt, answers(1));
     QCOMPARE(listener.notification(), QStringLiteral("result"));
     QCOMPARE(teacher.run(lesson).rows.value(0).mid(3),
              QStringList({QStringLiteral("t"), QStringLiteral("f"), QStringLiteral("30")}));

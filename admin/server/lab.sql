@@ -63,6 +63,17 @@ create table if not exists okulyk_drawn (
 );
 create index if not exists okulyk_drawn_login on okulyk_drawn (login, drawn);
 create index if not exists okulyk_drawn_open on okulyk_drawn (drawn) where score is null;
+-- What a sign-in decided, kept until the lab computer asks for it in a transaction of its own:
+-- only a sign-in whose failure, if it failed, is stored for good has a verdict to give.
+create table if not exists okulyk_signin_verdicts (
+    nonce text primary key,
+    verdict text not null,
+    token text,
+    at timestamptz not null default now()
+);
+-- When the server started the connection of a session, beside its process: a process number
+-- used again by a later connection is not that session.
+alter table okulyk_sessions add column if not exists connected timestamptz;
 
 -- The value of a setting, or the default when it has no row.
 create or replace function okulyk_setting(p_name text, p_default text) returns text
@@ -74,6 +85,25 @@ create or replace function okulyk_setting_number(p_name text, p_default integer)
 language sql stable security definer set search_path = public, pg_temp as $$
     select case when v ~ '^\s*[0-9]{1,9}\s*$' then btrim(v)::integer else p_default end
     from (select okulyk_setting(p_name, '') as v) s
+$$;
+
+-- Refuses to give an answer in a transaction that has written anything: what the lab computer
+-- learns (a verdict, a score) it learns only once what led to it is stored for good, so that
+-- rolling the transaction back cannot undo a counted failure or try answers for free.
+create or replace function okulyk_require_committed() returns void
+language plpgsql volatile set search_path = public, pg_temp as $$
+begin
+    if pg_current_xact_id_if_assigned() is not null then
+        raise exception using errcode = '25001',
+            message = 'Ask in a transaction of its own, after the one that stored it has ended';
+    end if;
+end
+$$;
+
+-- When the server started this connection, where the function's owner may see it.
+create or replace function okulyk_connection_start() returns timestamptz
+language sql stable set search_path = public, pg_temp as $$
+    select a.backend_start from pg_stat_activity a where a.pid = pg_backend_pid()
 $$;
 
 -- The login of the session this connection works in, or null.
@@ -131,16 +161,20 @@ end
 $$;
 
 -- Sign-in as the program does it: the first row with this login in table order decides, and
--- logins and passwords compare exactly. The verdict is "accepted" (with the session token, which
--- this connection now works in), "none" (no such login) or "wrong" (another password). Failed
--- tries of the last minute are limited per login, per computer (its address) and for the whole
--- server, by the course's settings.
+-- logins and passwords compare exactly. Failed tries of the last minute are limited per login,
+-- per computer (its address) and for the whole server, by the course's settings. The verdict
+-- is not returned: okulyk_sign_in_verdict gives it, in a transaction of its own, so that a
+-- failure cannot be rolled back uncounted. On "accepted" this connection works in a new session.
 drop function if exists okulyk_sign_in(text, text);
-create or replace function okulyk_sign_in(p_login text, p_password text, p_computer text default '',
-                                          out verdict text, out token text)
+drop function if exists okulyk_sign_in(text, text, text);
+create function okulyk_sign_in(p_login text, p_password text, p_computer text default '')
+returns void
 language plpgsql volatile security definer set search_path = public, pg_temp as $$
 declare
     stored text;
+    verdict text;
+    token text;
+    nonce text := replace(gen_random_uuid()::text, '-', '');
     here inet := inet_client_addr();
     computer_name text := left(coalesce(p_computer, ''), 63);
     again text := ' бір минутта тым көп рет сәтсіз болды. Бір минуттан кейін қайталап көріңіз';
@@ -174,20 +208,45 @@ begin
     else
         verdict := 'wrong';
     end if;
+    delete from okulyk_signin_verdicts v where v.at < now() - interval '1 minute';
     if verdict <> 'accepted' then
         delete from okulyk_signin_failures f where f.at < now() - interval '1 day';
         insert into okulyk_signin_failures (login, client, computer)
         values (coalesce(p_login, ''), here, computer_name);
         perform pg_notify('okulyk_lab', 'failure');
-        return;
+    else
+        update okulyk_signin_failures f set cleared = true
+        where f.login = p_login and not f.cleared;
+        delete from okulyk_sessions s where s.started < now() - interval '1 day';
+        token := replace(gen_random_uuid()::text, '-', '') ||
+                 replace(gen_random_uuid()::text, '-', '');
+        insert into okulyk_sessions (token, login, computer, client, role, pid, connected)
+        values (token, p_login, computer_name, here, session_user, pg_backend_pid(),
+                okulyk_connection_start());
+        perform set_config('okulyk.session', token, false);
+        perform pg_notify('okulyk_lab', 'signin');
     end if;
-    update okulyk_signin_failures f set cleared = true where f.login = p_login and not f.cleared;
-    delete from okulyk_sessions s where s.started < now() - interval '1 day';
-    token := replace(gen_random_uuid()::text, '-', '') || replace(gen_random_uuid()::text, '-', '');
-    insert into okulyk_sessions (token, login, computer, client, role, pid)
-    values (token, p_login, computer_name, here, session_user, pg_backend_pid());
-    perform set_config('okulyk.session', token, false);
-    perform pg_notify('okulyk_lab', 'signin');
+    insert into okulyk_signin_verdicts (nonce, verdict, token) values (nonce, verdict, token);
+    perform set_config('okulyk.signin', nonce, false);
+end
+$$;
+
+-- The verdict of this connection's last sign-in ("accepted" with the session's token, "none"
+-- or "wrong"), once, in a transaction that has written nothing.
+create or replace function okulyk_sign_in_verdict(out verdict text, out token text)
+language plpgsql volatile security definer set search_path = public, pg_temp as $$
+declare
+    asked text := nullif(current_setting('okulyk.signin', true), '');
+begin
+    perform okulyk_require_committed();
+    delete from okulyk_signin_verdicts v
+    where v.nonce = asked and v.at > now() - interval '1 minute'
+    returning v.verdict, v.token into verdict, token;
+    perform set_config('okulyk.signin', '', false);
+    if verdict is null then
+        raise exception using errcode = 'P0001',
+            message = 'Кіру әрекеті серверде сақталмады: қайталап көріңіз';
+    end if;
 end
 $$;
 
@@ -197,7 +256,8 @@ create or replace function okulyk_resume(p_token text) returns boolean
 language plpgsql volatile security definer set search_path = public, pg_temp as $$
 begin
     update okulyk_sessions s
-    set client = inet_client_addr(), role = session_user, pid = pg_backend_pid()
+    set client = inet_client_addr(), role = session_user, pid = pg_backend_pid(),
+        connected = okulyk_connection_start()
     where s.token = p_token and s.started > now() - interval '1 day';
     if not found then
         return false;
@@ -252,13 +312,16 @@ $$;
 
 -- Scores an attempt the server dealt to the signed-in session's login by the program's rule
 -- (each of the 30 numbers counts; a right-answer value that is no whole number stops the scoring
--- with the program's message and stores nothing), stores its row under the login with the answer
--- to each question, and returns the score. Only the attempt's name and the answers come from the
--- lab computer. The same attempt submitted again returns its stored score and stores nothing more,
--- also when both submits come at once (the second waits for the first).
+-- with the program's message and stores nothing) and stores its row under the login with the
+-- answer to each question. Only the attempt's name and the answers come from the lab computer.
+-- The score is not returned: okulyk_score gives it once the result is stored for good, so that
+-- answers cannot be tried in a transaction that is then rolled back. The same attempt submitted
+-- again stores nothing more, also when both submits come at once (the second waits for the
+-- first).
 drop function if exists okulyk_submit(text, bigint[], integer[]);
-create or replace function okulyk_submit(p_attempt text, p_answers integer[])
-returns integer
+drop function if exists okulyk_submit(text, integer[]);
+create function okulyk_submit(p_attempt text, p_answers integer[])
+returns void
 language plpgsql volatile security definer set search_path = public, pg_temp as $$
 declare
     who text := okulyk_current_login();
@@ -277,27 +340,27 @@ begin
     end if;
     if array_ndims(p_answers) is distinct from 1 or cardinality(p_answers) <> 30 then
         raise exception using errcode = '22023',
-            message = 'The attempt is refused: it must give 30 answers';
+            message = 'Тест қабылданбады: онда 30 жауап болуы керек';
     end if;
     for q in 1 .. 30 loop
         answer := p_answers[q];
         if answer is null or answer < 1 or answer > 5 then
             raise exception using errcode = '22023',
-                message = 'The attempt is refused: an answer is not a letter from A to E';
+                message = 'Тест қабылданбады: жауаптардың бірі A-дан E-ге дейінгі әріп емес';
         end if;
     end loop;
     select * into dealt from okulyk_drawn d where d.attempt = p_attempt for update;
     if not found then
         raise exception using errcode = '22023',
-            message = 'Бұл тестті сервер бермеген немесе ол бір күннен бұрын басталған: тестті '
+            message = 'Бұл тестті сервер бермеген немесе ол бір тәуліктен бұрын берілген: тестті '
                       'қайта бастаңыз. Нәтиже сақталмады';
     end if;
     if dealt.login <> who then
         raise exception using errcode = '22023',
-            message = 'The attempt is refused: it was dealt to another login';
+            message = 'Бұл тест басқа логинге берілген: тестті қайта бастаңыз. Нәтиже сақталмады';
     end if;
     if dealt.score is not null then
-        return dealt.score;
+        return;
     end if;
     for q in 1 .. 30 loop
         select b.ОтветПр into stored from БДТест b where b.rowid = dealt.rows[q];
@@ -323,7 +386,25 @@ begin
         from generate_series(1, 30) q;
     end if;
     update okulyk_drawn d set score = right_count, submitted = now() where d.attempt = p_attempt;
-    return right_count;
+end
+$$;
+
+-- The stored score of an attempt dealt to the session's login, in a transaction that has
+-- written nothing.
+create or replace function okulyk_score(p_attempt text) returns integer
+language plpgsql volatile security definer set search_path = public, pg_temp as $$
+declare
+    who text := okulyk_current_login();
+    dealt okulyk_drawn%rowtype;
+begin
+    perform okulyk_require_committed();
+    select * into dealt from okulyk_drawn d where d.attempt = p_attempt;
+    if who is null or not found or dealt.login <> who or dealt.score is null then
+        raise exception using errcode = 'P0001',
+            message = 'Бұл тесттің нәтижесі серверде сақталмаған: «Тест тапсыру» батырмасын '
+                      'қайта басыңыз';
+    end if;
+    return dealt.score;
 end
 $$;
 
@@ -352,6 +433,7 @@ language sql stable security definer set search_path = public, pg_temp as $$
         from (select distinct on (s.pid) s.* from okulyk_sessions s
               join pg_stat_activity a
                 on a.pid = s.pid and a.datname = current_database() and a.usename = s.role
+               and a.backend_start is not distinct from s.connected
               where s.started > now() - interval '1 day'
               order by s.pid, s.started desc) s
         order by s.login, s.started desc
@@ -395,19 +477,22 @@ language sql stable security definer set search_path = public, pg_temp as $$
     order by count(*) desc, max(f.at) desc
 $$;
 
--- Each lab computer reads the results of its signed-in login only.
+-- Each lab computer reads the results of its signed-in login only, and only in a transaction
+-- that has written nothing: not the result of a submit it could still roll back.
 drop policy if exists okulyk_lab_results on Тесты;
 create policy okulyk_lab_results on Тесты for select to {lab}
-    using (Пользователь = okulyk_current_login());
+    using (Пользователь = okulyk_current_login() and pg_current_xact_id_if_assigned() is null);
 
 revoke all on function okulyk_setting(text, text), okulyk_setting_number(text, integer),
-    okulyk_current_login(), okulyk_random_below(integer),
-    okulyk_draw_positions(integer, boolean, integer), okulyk_sign_in(text, text, text),
-    okulyk_resume(text), okulyk_draw(), okulyk_submit(text, integer[]),
+    okulyk_require_committed(), okulyk_connection_start(), okulyk_current_login(),
+    okulyk_random_below(integer), okulyk_draw_positions(integer, boolean, integer),
+    okulyk_sign_in(text, text, text), okulyk_sign_in_verdict(), okulyk_resume(text),
+    okulyk_draw(), okulyk_submit(text, integer[]), okulyk_score(text),
     okulyk_results_changed(), okulyk_lab_lesson(timestamptz), okulyk_lab_failures(timestamptz)
     from public;
 grant execute on function okulyk_current_login(), okulyk_sign_in(text, text, text),
-    okulyk_resume(text), okulyk_draw(), okulyk_submit(text, integer[]) to {lab};
+    okulyk_sign_in_verdict(), okulyk_resume(text), okulyk_draw(), okulyk_submit(text, integer[]),
+    okulyk_score(text) to {lab};
 grant execute on function okulyk_lab_lesson(timestamptz), okulyk_lab_failures(timestamptz)
     to {teacher};
 grant select, insert, update, delete on Настройки to {teacher};
