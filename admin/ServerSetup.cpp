@@ -15,7 +15,6 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QSqlDriver>
 #include <libpq-fe.h>
 
 static void initServerResources()
@@ -61,11 +60,7 @@ ServerStore& serverStore()
 Address serverAddress()
 {
     Address address;
-    const QVariant handle = serverStore().database().driver()->handle();
-    // The driver hands its libpq connection over under the struct's own name.
-    if (handle.isValid() && (qstrcmp(handle.typeName(), "pg_conn*") == 0 ||
-                             qstrcmp(handle.typeName(), "PGconn*") == 0)) {
-        PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
+    if (PGconn* connection = serverStore().libpqConnection()) {
         address.host = QString::fromUtf8(PQhost(connection));
         address.port = QString::fromUtf8(PQport(connection));
         address.database = QString::fromUtf8(PQdb(connection));

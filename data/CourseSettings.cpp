@@ -84,17 +84,23 @@ QString value(const QString& name)
 
 QList<QPair<Setting, QString>> values()
 {
-    Transaction transaction(Transaction::Intent::ReadOnly);
+    const QList<QPair<QString, QString>> rows = stored();
     QList<QPair<Setting, QString>> list;
-    for (const Setting& setting : all())
-        list << qMakePair(setting, value(setting.name));
-    transaction.commit();
+    for (const Setting& setting : all()) {
+        QString value = setting.defaultValue;
+        for (const auto& [name, storedValue] : rows) {
+            if (name == setting.name)
+                value = storedValue;
+        }
+        list << qMakePair(setting, value);
+    }
     return list;
 }
 
 QList<QPair<QString, QString>> stored()
 {
     QList<QPair<QString, QString>> rows;
+    Transaction transaction(Transaction::Intent::ReadOnly);
     if (!present())
         return rows;
     Query query(QStringLiteral("CourseSettings"));
@@ -102,6 +108,7 @@ QList<QPair<QString, QString>> stored()
     query.open();
     for (int row = 0; row < query.rowCount(); ++row)
         rows << qMakePair(query.text(row, 0), query.text(row, 1));
+    transaction.commit();
     return rows;
 }
 

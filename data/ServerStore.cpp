@@ -154,6 +154,16 @@ QSqlDatabase ServerStore::database() const
     return QSqlDatabase::database(m_connectionName, false);
 }
 
+PGconn* ServerStore::libpqConnection() const
+{
+    // The driver hands its libpq connection over under the struct's own name.
+    const QVariant handle = database().driver()->handle();
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.constData());
+}
+
 void ServerStore::open()
 {
     close();
@@ -392,11 +402,9 @@ QList<QList<QStringList>> ServerStore::calls(const QList<Call>& calls)
         if (!isOpen())
             throw AppError(QStringLiteral("The database connection is not open"));
         requireLiveTransaction();
-        const QVariant handle = database().driver()->handle();
-        if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_conn*") != 0 &&
-                                  qstrcmp(handle.typeName(), "PGconn*") != 0))
+        PGconn* connection = libpqConnection();
+        if (!connection)
             throw AppError(QStringLiteral("The server's driver gives no connection to call"));
-        PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
         const auto lost = [this, connection] {
             fail(QSqlError(QString::fromUtf8(PQerrorMessage(connection)).trimmed(), {},
                            QSqlError::ConnectionError));

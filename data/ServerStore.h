@@ -62,8 +62,9 @@ public:
     int storeAttempt(const AttemptToStore& attempt, const std::function<QList<int>()>& mark,
                      const std::function<void(int)>& announce) override;
 
-    // The driver's connection (for the server's own tools).
+    // The driver's connection (for the server's own tools), and libpq's beneath it, or null.
     QSqlDatabase database() const;
+    struct pg_conn* libpqConnection() const;
 
     // Used by the store's statements: a failed statement's error, thrown as the message the
     // user sees; a lost connection is closed, to be opened again by the next action

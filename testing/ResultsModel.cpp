@@ -32,30 +32,31 @@ ResultsModel::Page ResultsModel::readPage(const std::optional<QString>& login, q
     Page page;
     page.lastId = after;
     int read = 0;
-    // Column 0 is the row id; the others are the columns of "select * from Тесты".
+    // Column 0 is the row id; the others are the columns of "select * from Тесты". The time
+    // each result was stored is the administrator's, who sees everyone's.
+    const auto gridColumns = [&login](const QStringList& names) {
+        QList<int> shown;
+        for (const int column : shownColumns(names)) {
+            if (!login || names[column] != kTimeColumn)
+                shown << column;
+        }
+        return shown;
+    };
     QList<int> shown;
     const ResultColumns columns = query.scan([&](const Cursor& cursor) {
         ++read;
         page.lastId = cursor.value(0).toLongLong();
         if (m_added.contains(page.lastId))
             return;
-        if (shown.isEmpty()) {
-            const QStringList names = cursor.columnNames();
-            for (const int column : shownColumns(names)) {
-                if (!login || names[column] != kTimeColumn)
-                    shown << column;
-            }
-        }
+        if (shown.isEmpty())
+            shown = gridColumns(cursor.columnNames());
         Row row{page.lastId, true, {}};
         row.values.reserve(shown.size());
         for (const int column : std::as_const(shown))
             row.values << cursor.value(column);
         page.rows << row;
     });
-    for (const int column : shownColumns(columns.names)) {
-        // The time each result was stored is the administrator's, who sees everyone's.
-        if (login && columns.names[column] == kTimeColumn)
-            continue;
+    for (const int column : gridColumns(columns.names)) {
         page.columns << columns.names[column];
         page.integer << columns.integer[column];
     }
